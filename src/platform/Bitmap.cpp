@@ -1,5 +1,7 @@
 #include "platform/Bitmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,9 +12,43 @@ namespace platform {
 
 namespace {
 
+// Large pixel buffers are mapped directly, aligned to 2 MiB and marked for transparent huge
+// pages: a 24-megapixel picture then costs a few dozen page faults instead of some twenty
+// thousand, which otherwise add a quarter to its decode time. Sanitizer builds keep the heap so
+// that every access is checked.
+#if defined(VANTORO_SANITIZE)
+constexpr uint64_t kMappedSize = UINT64_MAX;
+#else
+constexpr uint64_t kMappedSize = uint64_t{4} << 20;
+#endif
+constexpr size_t kHugePage = size_t{2} << 20;
+
+size_t MappedLength(uint64_t bytes) { return (static_cast<size_t>(bytes) + kHugePage - 1) & ~(kHugePage - 1); }
+
 uint8_t* AllocateZeroed(uint64_t bytes) {
-    // calloc of a large block maps fresh zero pages without touching them.
-    return static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes == 0 ? 1 : bytes), 1));
+    if (bytes < kMappedSize) {
+        return static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes == 0 ? 1 : bytes), 1));
+    }
+    const size_t length = MappedLength(bytes);
+    void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    auto* start = static_cast<uint8_t*>(mapped);
+    auto* aligned = reinterpret_cast<uint8_t*>(
+        (reinterpret_cast<uintptr_t>(start) + kHugePage - 1) & ~uintptr_t{kHugePage - 1});
+    if (aligned > start) munmap(start, static_cast<size_t>(aligned - start));
+    const size_t tail = static_cast<size_t>(start + length + kHugePage - (aligned + length));
+    if (tail > 0) munmap(aligned + length, tail);
+    madvise(aligned, length, MADV_HUGEPAGE);
+    return aligned;
+}
+
+void Release(uint8_t* pixels, uint64_t bytes) {
+    if (bytes < kMappedSize) {
+        std::free(pixels);
+    } else {
+        munmap(pixels, MappedLength(bytes));
+    }
 }
 
 bool Fits(int width, int height, PixelFormat format) {
@@ -38,7 +74,7 @@ Bitmap::Bitmap(int width, int height, PixelFormat format, uint8_t* pixels)
       stride_(static_cast<size_t>(RowStride(width, format))),
       pixels_(pixels) {}
 
-Bitmap::~Bitmap() { std::free(pixels_); }
+Bitmap::~Bitmap() { Release(pixels_, ByteSize(width_, height_, format_)); }
 
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, PixelFormat format) {
     if (!Fits(width, height, format)) return nullptr;
@@ -57,7 +93,7 @@ bool Bitmap::Resize(int width, int height) {
     for (int y = 0; y < std::min(height, height_); ++y) {
         std::memcpy(pixels + static_cast<size_t>(y) * newStride, Row(y), shared);
     }
-    std::free(pixels_);
+    Release(pixels_, ByteSize(width_, height_, format_));
     pixels_ = pixels;
     width_ = width;
     height_ = height;
