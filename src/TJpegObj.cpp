@@ -563,8 +563,10 @@ FileSaveResult JpegImage::SaveToFile(const std::string& path) {
     return {error == 0, error};
 }
 
-void JpegImage::AssignBitmap(const platform::Bitmap& bitmap) {
+void JpegImage::AssignBitmap(const platform::Bitmap& bitmap) { AssignBitmap(bitmap.Copy()); }
+
+void JpegImage::AssignBitmap(std::unique_ptr<platform::Bitmap> bitmap) {
     data_ = std::make_unique<JpegData>();
-    bitmap_ = bitmap.Copy();
+    bitmap_ = std::move(bitmap);
     problem_ = bitmap_ ? PictureProblem::None : PictureProblem::TooLarge;
 }

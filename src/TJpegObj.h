@@ -79,6 +79,8 @@ public:
 
     /// Makes a copy of bitmap the picture and drops the compressed data.
     void AssignBitmap(const platform::Bitmap& bitmap);
+    /// The same for a bitmap the caller no longer needs: it becomes the picture without a copy.
+    void AssignBitmap(std::unique_ptr<platform::Bitmap> bitmap);
 
     /// Why the last load, decode or assignment left no bitmap to offer.
     [[nodiscard]] PictureProblem Problem() const { return problem_; }
