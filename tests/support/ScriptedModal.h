@@ -12,7 +12,7 @@
 
 namespace fixtures {
 
-class ScriptedModal final : public ui::ModalServices {
+class ScriptedModal : public ui::ModalServices {
 public:
     ScriptedModal() { ui::SetModalServices(this); }
     ~ScriptedModal() override { ui::SetModalServices(nullptr); }

@@ -6,6 +6,7 @@
 
 #include "mfm_eng.h"
 #include "support/ScriptedModal.h"
+#include "support/StandIn.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Label.h"
@@ -206,6 +207,24 @@ private slots:
         QCOMPARE(modal->shownKinds.size(), size_t{1});
         QVERIFY(modal->messages.empty());
         QVERIFY(!form->ResultImage);
+    }
+
+    void homeLinkStartsTheOpenerWithTheAddress() {
+        fixtures::StandInPath path;
+        path.Add("xdg-open");
+        form->MainWindow->show();
+        QTest::mouseClick(form->HomeLink, Qt::LeftButton);
+        QVERIFY(path.WaitForCall("xdg-open"));
+        QCOMPARE(path.Arguments("xdg-open"), std::vector<std::string>{kHomePageAddress});
+        QVERIFY(modal->messages.empty());
+    }
+
+    void aMissingOpenerShowsNothing() {
+        fixtures::StandInPath empty;
+        form->MainWindow->show();
+        QTest::mouseClick(form->HomeLink, Qt::LeftButton);
+        QTest::mouseClick(form->HomeLink, Qt::LeftButton);
+        QVERIFY(modal->messages.empty());
     }
 
     void destroyingTheWindowReleasesInReverseOrder() {
