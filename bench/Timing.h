@@ -13,7 +13,8 @@ namespace bench {
 
 /// Seconds since an arbitrary start, from the monotonic clock.
 inline double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 /// Runs job once to warm up, then runs times more and returns the median duration in seconds.

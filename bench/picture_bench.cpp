@@ -29,10 +29,13 @@ constexpr int kRuns = 7;
 std::unique_ptr<MemoryStream> ReadWhole(const std::string& path) {
     int error = 0;
     auto file = platform::FileReadStream::Open(path, &error);
-    if (!file) return nullptr;
+    if (!file)
+        return nullptr;
     auto memory = std::make_unique<MemoryStream>();
-    if (!memory->SetSize(file->Size())) return nullptr;
-    if (file->Read(memory->Memory(), static_cast<size_t>(file->Size())) != file->Size()) return nullptr;
+    if (!memory->SetSize(file->Size()))
+        return nullptr;
+    if (file->Read(memory->Memory(), static_cast<size_t>(file->Size())) != file->Size())
+        return nullptr;
     return memory;
 }
 
@@ -48,12 +51,14 @@ std::unique_ptr<MemoryStream> MakePhoto(const std::string& path) {
             const int n = static_cast<int>(noise >> 28) - 8;
             row[x * 3 + 0] = static_cast<uint8_t>(std::clamp(60 + 120 * y / h + n, 0, 255));
             row[x * 3 + 1] = static_cast<uint8_t>(std::clamp(40 + 160 * x / w + n, 0, 255));
-            row[x * 3 + 2] = static_cast<uint8_t>(std::clamp(128 + ((x / 40 + y / 40) % 2 ? 50 : -50) + n, 0, 255));
+            row[x * 3 + 2] = static_cast<uint8_t>(
+                std::clamp(128 + ((x / 40 + y / 40) % 2 ? 50 : -50) + n, 0, 255));
         }
     }
     auto image = CreateJpegImage();
     image->AssignBitmap(*bitmap);
-    if (!image->SaveToFile(path).saved) return nullptr;
+    if (!image->SaveToFile(path).saved)
+        return nullptr;
     return ReadWhole(path);
 }
 
@@ -61,7 +66,8 @@ double DjpegSeconds(const std::string& path) {
     return bench::MedianSeconds(kRuns, [&] {
         const char* argv[] = {"djpeg", "-outfile", "/dev/null", path.c_str(), nullptr};
         pid_t pid = 0;
-        if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
+        if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+            return;
         int status = 0;
         waitpid(pid, &status, 0);
     });
@@ -112,19 +118,8 @@ int main(int argc, char** argv) {
         result->SaveToStream(out);
     });
     auto paint = [&](int paneW, int paneH) {
-        // The preview rule: the largest proportional size, anchored at the top-left.
-        int dw, dh;
-        if (paneH * w / h > paneW) {
-            dw = paneW;
-            dh = h * paneW / w;
-        } else {
-            dh = paneH;
-            dw = w * paneH / h;
-        }
-        return bench::MedianSeconds(kRuns, [&] {
-            auto pane = Bitmap::Create(dw, dh, PixelFormat::Bgrx32);
-            (void)platform::StretchHalftone(bitmap, {0, 0, w, h}, *pane, {0, 0, dw, dh});
-        });
+        return bench::MedianSeconds(kRuns,
+                                    [&] { (void)platform::StretchToFit(bitmap, paneW, paneH); });
     };
     const double smallPaint = paint(385, 438);
     const double largePaint = paint(1900, 1000);

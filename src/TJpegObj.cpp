@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ColourConversion.h"
+#include "platform/HalftoneStretch.h"
 #include "platform/MemoryBudget.h"
 #include "platform/Orientation.h"
 
@@ -59,14 +60,17 @@ void ErrorExit(j_common_ptr cinfo) {
 }
 void EmitMessage(j_common_ptr, int) {}
 void OutputMessage(j_common_ptr) {}
-void FormatMessage(j_common_ptr, char* buffer) { buffer[0] = '\0'; }
+void FormatMessage(j_common_ptr, char* buffer) {
+    buffer[0] = '\0';
+}
 void ResetErrorManager(j_common_ptr cinfo) {
     cinfo->err->num_warnings = 0;
     cinfo->err->msg_code = 0;
 }
 
 void CheckScanCount(j_common_ptr cinfo) {
-    if (!cinfo->is_decompressor) return;
+    if (!cinfo->is_decompressor)
+        return;
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->input_scan_number > kMaxScans) {
         reinterpret_cast<ScanLimit*>(cinfo->progress)->exceeded = true;
@@ -90,6 +94,7 @@ struct StreamSource {
     Stream* stream;
     JOCTET* buffer;
     bool startOfFile;
+    bool insertedEnd;  // the data ended before its end-of-image marker
 };
 
 void InitSource(j_decompress_ptr cinfo) {
@@ -100,8 +105,10 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
     auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
     size_t n = src->stream->Read(src->buffer, kBlockSize);
     if (n == 0) {
-        if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        if (src->startOfFile)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
         WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->insertedEnd = true;
         // An inserted end-of-image marker lets the codec finish the picture it has.
         src->buffer[0] = 0xFF;
         src->buffer[1] = JPEG_EOI;
@@ -114,7 +121,8 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
 }
 
 void SkipInputData(j_decompress_ptr cinfo, long count) {
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     jpeg_source_mgr* src = cinfo->src;
     size_t n = static_cast<size_t>(count);
     while (n > src->bytes_in_buffer) {
@@ -128,13 +136,13 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 void TermSource(j_decompress_ptr) {}
 
 void AttachSource(j_decompress_ptr cinfo, Stream* stream) {
-    auto* src = static_cast<StreamSource*>(
-        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT,
-                                   sizeof(StreamSource)));
+    auto* src = static_cast<StreamSource*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(StreamSource)));
     src->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(
         reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kBlockSize));
     src->stream = stream;
     src->startOfFile = true;
+    src->insertedEnd = false;
     src->pub.init_source = InitSource;
     src->pub.fill_input_buffer = FillInputBuffer;
     src->pub.skip_input_data = SkipInputData;
@@ -155,15 +163,16 @@ struct StreamDestination {
 
 void InitDestination(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<StreamDestination*>(cinfo->dest);
-    dest->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBlockSize));
+    dest->buffer = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBlockSize));
     dest->pub.next_output_byte = dest->buffer;
     dest->pub.free_in_buffer = kBlockSize;
 }
 
 boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<StreamDestination*>(cinfo->dest);
-    if (dest->stream->Write(dest->buffer, kBlockSize) != kBlockSize) ERREXIT(cinfo, JERR_FILE_WRITE);
+    if (dest->stream->Write(dest->buffer, kBlockSize) != kBlockSize)
+        ERREXIT(cinfo, JERR_FILE_WRITE);
     dest->pub.next_output_byte = dest->buffer;
     dest->pub.free_in_buffer = kBlockSize;
     return TRUE;
@@ -178,9 +187,8 @@ void TermDestination(j_compress_ptr cinfo) {
 }
 
 void AttachDestination(j_compress_ptr cinfo, Stream* stream) {
-    auto* dest = static_cast<StreamDestination*>(
-        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT,
-                                   sizeof(StreamDestination)));
+    auto* dest = static_cast<StreamDestination*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(StreamDestination)));
     dest->stream = stream;
     dest->pub.init_destination = InitDestination;
     dest->pub.empty_output_buffer = EmptyOutputBuffer;
@@ -191,7 +199,8 @@ void AttachDestination(j_compress_ptr cinfo, Stream* stream) {
 // ---- operations ----
 
 void DestroyCodec(CodecContext* ctx) {
-    if (!ctx->created) return;
+    if (!ctx->created)
+        return;
     jpeg_destroy(ctx->isDecompressor ? reinterpret_cast<j_common_ptr>(&ctx->decompressor)
                                      : reinterpret_cast<j_common_ptr>(&ctx->compressor));
     ctx->created = false;
@@ -206,12 +215,14 @@ struct HeaderFacts {
     bool adobe;
     JOCTET* iccProfile;  // malloc'ed by libjpeg, or null
     unsigned iccLength;
+    uint64_t blocks;  // 8 x 8 blocks of all components
 };
 
 void FindOrientation(j_decompress_ptr d, HeaderFacts* facts) {
     facts->orientation = 1;
     for (jpeg_saved_marker_ptr m = d->marker_list; m != nullptr; m = m->next) {
-        if (m->marker != JPEG_APP0 + 1) continue;
+        if (m->marker != JPEG_APP0 + 1)
+            continue;
         const int found = platform::ReadExifOrientation(m->data, m->data_length);
         if (found != 1) {
             facts->orientation = found;
@@ -224,7 +235,8 @@ void FindOrientation(j_decompress_ptr d, HeaderFacts* facts) {
 // forDecoding it also sets up the decode and fetches the colour profile.
 bool ReadHeader(CodecContext* ctx, MemoryStream* stream, bool forDecoding, bool smoothing,
                 HeaderFacts* facts) {
-    if (setjmp(ctx->error.jump) != 0) return false;
+    if (setjmp(ctx->error.jump) != 0)
+        return false;
     j_decompress_ptr d = &ctx->decompressor;
     InstallErrorManager(ctx);
     d->err = &ctx->error.pub;
@@ -237,7 +249,8 @@ bool ReadHeader(CodecContext* ctx, MemoryStream* stream, bool forDecoding, bool 
     (void)stream->SetPosition(0);
     AttachSource(d, stream);
     jpeg_save_markers(d, JPEG_APP0 + 1, 0xFFFF);
-    if (forDecoding) jpeg_save_markers(d, JPEG_APP0 + 2, 0xFFFF);
+    if (forDecoding)
+        jpeg_save_markers(d, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(d, TRUE);
     FindOrientation(d, facts);
     facts->adobe = d->saw_Adobe_marker;
@@ -253,10 +266,16 @@ bool ReadHeader(CodecContext* ctx, MemoryStream* stream, bool forDecoding, bool 
             // Two components, or five and more: no picture this program can show.
             return false;
     }
+    facts->blocks = 0;
+    for (int c = 0; c < d->num_components; ++c) {
+        facts->blocks +=
+            uint64_t{d->comp_info[c].width_in_blocks} * d->comp_info[c].height_in_blocks;
+    }
     const bool swap = platform::SwapsAxes(facts->orientation);
     facts->width = static_cast<int>(swap ? d->image_height : d->image_width);
     facts->height = static_cast<int>(swap ? d->image_width : d->image_height);
-    if (!forDecoding) return true;
+    if (!forDecoding)
+        return true;
 
     d->out_color_space = facts->outColourSpace;
     d->scale_num = 1;
@@ -282,16 +301,17 @@ struct RowTarget {
     bool adobe;
     int storedWidth;
     int storedHeight;
-    JSAMPROW band[16];     // decoded rows of the current band, or unused
-    uint8_t* converted;    // blue-green-red rows of a CMYK band
-    int bandRows;          // rows per band; 0 when rows go straight into the bitmap
-    int bandFirst;         // stored row of band[0]
-    int bandFilled;        // rows of the band holding decoded pixels
-    int rowsDelivered;     // stored rows the codec has delivered so far
+    JSAMPROW band[16];   // decoded rows of the current band, or unused
+    uint8_t* converted;  // blue-green-red rows of a CMYK band
+    int bandRows;        // rows per band; 0 when rows go straight into the bitmap
+    int bandFirst;       // stored row of band[0]
+    int bandFilled;      // rows of the band holding decoded pixels
+    int rowsDelivered;   // stored rows the codec has delivered so far
 };
 
 void FlushBand(RowTarget* t) {
-    if (t->bandFilled == 0) return;
+    if (t->bandFilled == 0)
+        return;
     const uint8_t* rows[16];
     for (int k = 0; k < t->bandFilled; ++k) {
         if (t->cmyk) {
@@ -309,7 +329,8 @@ void FlushBand(RowTarget* t) {
 }
 
 void FillPalette(j_decompress_ptr d, Bitmap* bitmap) {
-    if (d->colormap == nullptr) return;
+    if (d->colormap == nullptr)
+        return;
     const int n = d->actual_number_of_colors < 256 ? d->actual_number_of_colors : 256;
     for (int i = 0; i < n; ++i) {
         const uint8_t gray = d->colormap[0][i];
@@ -318,7 +339,8 @@ void FillPalette(j_decompress_ptr d, Bitmap* bitmap) {
 }
 
 bool DecodeRows(CodecContext* ctx, RowTarget* t) {
-    if (setjmp(ctx->error.jump) != 0) return false;
+    if (setjmp(ctx->error.jump) != 0)
+        return false;
     j_decompress_ptr d = &ctx->decompressor;
     jpeg_start_decompress(d);
     FillPalette(d, t->bitmap);
@@ -333,7 +355,8 @@ bool DecodeRows(CodecContext* ctx, RowTarget* t) {
         t->rowsDelivered += static_cast<int>(got);
         if (t->bandRows != 0) {
             t->bandFilled += static_cast<int>(got);
-            if (t->bandFilled == t->bandRows) FlushBand(t);
+            if (t->bandFilled == t->bandRows)
+                FlushBand(t);
         }
     }
     jpeg_finish_decompress(d);
@@ -349,7 +372,8 @@ struct EncodeJob {
 };
 
 bool EncodeRows(CodecContext* ctx, MemoryStream* out, const EncodeJob* job) {
-    if (setjmp(ctx->error.jump) != 0) return false;
+    if (setjmp(ctx->error.jump) != 0)
+        return false;
     j_compress_ptr c = &ctx->compressor;
     InstallErrorManager(ctx);
     c->err = &ctx->error.pub;
@@ -372,7 +396,8 @@ bool EncodeRows(CodecContext* ctx, MemoryStream* out, const EncodeJob* job) {
     jpeg_set_defaults(c);
     jpeg_set_quality(c, job->quality, TRUE);
     jpeg_start_compress(c, TRUE);
-    if (job->iccProfile != nullptr) jpeg_write_icc_profile(c, job->iccProfile, job->iccLength);
+    if (job->iccProfile != nullptr)
+        jpeg_write_icc_profile(c, job->iccProfile, job->iccLength);
     while (c->next_scanline < c->image_height) {
         const int y = static_cast<int>(c->next_scanline);
         JSAMPROW row;
@@ -390,7 +415,8 @@ bool EncodeRows(CodecContext* ctx, MemoryStream* out, const EncodeJob* job) {
 
 // An ICC profile describes the three-component result only when its colour space is RGB.
 platform::ColourProfile RgbProfile(const JOCTET* data, unsigned length) {
-    if (data == nullptr || length < 20 || std::memcmp(data + 16, "RGB ", 4) != 0) return nullptr;
+    if (data == nullptr || length < 20 || std::memcmp(data + 16, "RGB ", 4) != 0)
+        return nullptr;
     return std::make_shared<const std::vector<uint8_t>>(data, data + length);
 }
 
@@ -411,10 +437,16 @@ JpegImage::JpegImage()
 
 JpegImage::~JpegImage() = default;
 
-std::unique_ptr<JpegImage> CreateJpegImage() { return std::make_unique<JpegImage>(); }
+std::unique_ptr<JpegImage> CreateJpegImage() {
+    return std::make_unique<JpegImage>();
+}
 
-int JpegImage::Width() const { return bitmap_ ? bitmap_->Width() : data_->Width; }
-int JpegImage::Height() const { return bitmap_ ? bitmap_->Height() : data_->Height; }
+int JpegImage::Width() const {
+    return bitmap_ ? bitmap_->Width() : data_->Width;
+}
+int JpegImage::Height() const {
+    return bitmap_ ? bitmap_->Height() : data_->Height;
+}
 
 void JpegImage::LoadFromStream(Stream& source) {
     const uint64_t size = source.Size();
@@ -423,6 +455,7 @@ void JpegImage::LoadFromStream(Stream& source) {
     data_ = std::make_unique<JpegData>();
     bitmap_.reset();
     problem_ = PictureProblem::None;
+    incomplete_ = false;
 
     auto stream = std::make_unique<MemoryStream>();
     if (count > platform::PictureMemoryLimit() || !stream->SetSize(count)) {
@@ -430,7 +463,8 @@ void JpegImage::LoadFromStream(Stream& source) {
         return;
     }
     const size_t got = count > 0 ? source.Read(stream->Memory(), static_cast<size_t>(count)) : 0;
-    if (got < count) (void)stream->SetSize(got);
+    if (got < count)
+        (void)stream->SetSize(got);
     data_->stream = std::move(stream);
     if (got <= kSmallestParsedFile) {
         problem_ = PictureProblem::Unreadable;
@@ -452,12 +486,19 @@ void JpegImage::LoadFromStream(Stream& source) {
     if (Bitmap::ByteSize(facts.width, facts.height, FormatFor(facts.outColourSpace)) >
         platform::PictureMemoryLimit()) {
         problem_ = PictureProblem::TooLarge;
+    } else if (got * 8 < facts.blocks) {
+        // Every block costs at least one bit of entropy-coded data. With less than that, nearly
+        // all of the picture is missing, and decoding a small file's huge header would only
+        // spend time and memory on filler.
+        problem_ = PictureProblem::Hollow;
     }
 }
 
 const Bitmap* JpegImage::Bitmap() {
-    if (bitmap_) return bitmap_.get();
-    if (Width() == 0 || Height() == 0 || problem_ != PictureProblem::None) return nullptr;
+    if (bitmap_)
+        return bitmap_.get();
+    if (Width() == 0 || Height() == 0 || problem_ != PictureProblem::None)
+        return nullptr;
     Decode();
     return bitmap_.get();
 }
@@ -474,7 +515,8 @@ void JpegImage::Decode() {
     const platform::ColourProfile profile = RgbProfile(facts.iccProfile, facts.iccLength);
     std::free(facts.iccProfile);
 
-    auto bitmap = platform::Bitmap::Create(facts.width, facts.height, FormatFor(facts.outColourSpace));
+    auto bitmap =
+        platform::Bitmap::Create(facts.width, facts.height, FormatFor(facts.outColourSpace));
     if (!bitmap) {
         DestroyCodec(&ctx);
         problem_ = PictureProblem::TooLarge;
@@ -498,13 +540,16 @@ void JpegImage::Decode() {
         const size_t decodedBytes = cmyk ? 4 : static_cast<size_t>(BytesPerPixel(bitmap->Format()));
         const size_t rowBytes = static_cast<size_t>(target.storedWidth) * decodedBytes;
         band.resize(rowBytes * 16);
-        for (int k = 0; k < 16; ++k) target.band[k] = band.data() + rowBytes * static_cast<size_t>(k);
-        if (cmyk) converted.resize(static_cast<size_t>(target.storedWidth) * 3 * 16);
+        for (int k = 0; k < 16; ++k)
+            target.band[k] = band.data() + rowBytes * static_cast<size_t>(k);
+        if (cmyk)
+            converted.resize(static_cast<size_t>(target.storedWidth) * 3 * 16);
         target.converted = converted.data();
     }
 
     const bool ok = DecodeRows(&ctx, &target);
     const bool scanLimitHit = ctx.scans.exceeded;
+    incomplete_ = !ok || reinterpret_cast<const StreamSource*>(ctx.decompressor.src)->insertedEnd;
     DestroyCodec(&ctx);
     // After a failure the rows gathered so far still go into the picture.
     FlushBand(&target);
@@ -520,7 +565,8 @@ void JpegImage::Encode() {
     data_->Width = 0;
     data_->Height = 0;
     data_->Orientation = 1;
-    if (!bitmap_ || bitmap_->Width() == 0 || bitmap_->Height() == 0) return;
+    if (!bitmap_ || bitmap_->Width() == 0 || bitmap_->Height() == 0)
+        return;
     data_->Width = bitmap_->Width();
     data_->Height = bitmap_->Height();
 
@@ -540,20 +586,25 @@ void JpegImage::Encode() {
     const bool ok = EncodeRows(&ctx, data_->stream.get(), &job);
     DestroyCodec(&ctx);
     // A failed encode leaves no partial bytes behind: the data stays empty.
-    if (!ok) data_->stream = std::make_unique<MemoryStream>();
+    if (!ok)
+        data_->stream = std::make_unique<MemoryStream>();
 }
 
 void JpegImage::SaveToStream(Stream& stream) {
-    if (!data_->stream) Encode();
+    if (!data_->stream)
+        Encode();
     const MemoryStream& data = *data_->stream;
-    if (data.Size() > 0) (void)stream.Write(data.Memory(), static_cast<size_t>(data.Size()));
+    if (data.Size() > 0)
+        (void)stream.Write(data.Memory(), static_cast<size_t>(data.Size()));
 }
 
 FileSaveResult JpegImage::SaveToFile(const std::string& path) {
-    if (IsEmpty()) return {};
+    if (IsEmpty())
+        return {};
     int error = 0;
     auto file = platform::FileWriteStream::Create(path, &error);
-    if (!file) return {false, error};
+    if (!file)
+        return {false, error};
     SaveToStream(*file);
     if (file->Position() == 0) {
         // Nothing was written; the temporary file goes away with the stream.
@@ -563,10 +614,33 @@ FileSaveResult JpegImage::SaveToFile(const std::string& path) {
     return {error == 0, error};
 }
 
-void JpegImage::AssignBitmap(const platform::Bitmap& bitmap) { AssignBitmap(bitmap.Copy()); }
+void JpegImage::AssignBitmap(const platform::Bitmap& bitmap) {
+    AssignBitmap(bitmap.Copy());
+}
 
 void JpegImage::AssignBitmap(std::unique_ptr<platform::Bitmap> bitmap) {
     data_ = std::make_unique<JpegData>();
     bitmap_ = std::move(bitmap);
     problem_ = bitmap_ ? PictureProblem::None : PictureProblem::TooLarge;
+    incomplete_ = false;
+}
+
+ShrinkOutcome ShrinkBitmap(const platform::Bitmap& source, int percent) {
+    ShrinkOutcome outcome;
+    const int width = platform::ShrunkSide(source.Width(), percent);
+    const int height = platform::ShrunkSide(source.Height(), percent);
+    if (width <= 0 || height <= 0)
+        return outcome;
+    auto target = platform::Bitmap::Create(width, height, PixelFormat::Bgrx32);
+    if (!target) {
+        outcome.status = ShrinkOutcome::Status::OutOfMemory;
+        return outcome;
+    }
+    (void)platform::StretchHalftone(source, {0, 0, source.Width(), source.Height()}, *target,
+                                    {0, 0, width, height});
+    target->SetProfile(source.Profile());
+    outcome.image = CreateJpegImage();
+    outcome.image->AssignBitmap(std::move(target));
+    outcome.status = ShrinkOutcome::Status::Done;
+    return outcome;
 }

@@ -25,6 +25,7 @@ enum class PictureProblem {
     TooLarge,      ///< the picture would not fit in memory
     TooManyScans,  ///< a progressive file with more scans than any real picture has
     Undecodable,   ///< the header reads but not a single row of pixels decodes
+    Hollow,        ///< far too few bytes for the picture the header claims: nearly all missing
 };
 
 /// The compressed form of an image.
@@ -84,6 +85,9 @@ public:
 
     /// Why the last load, decode or assignment left no bitmap to offer.
     [[nodiscard]] PictureProblem Problem() const { return problem_; }
+    /// True when the decoded bitmap holds only part of the picture: the data ended early or the
+    /// decode broke off, and the rest was filled in or left black.
+    [[nodiscard]] bool Incomplete() const { return incomplete_; }
     /// True once a bitmap exists (decoded or assigned).
     [[nodiscard]] bool HasBitmap() const { return bitmap_ != nullptr; }
     /// The compressed form, for inspection.
@@ -99,10 +103,24 @@ private:
     std::unique_ptr<JpegData> data_;
     std::unique_ptr<platform::Bitmap> bitmap_;
     PictureProblem problem_ = PictureProblem::None;
+    bool incomplete_ = false;
 };
 
 /// A new, empty image: no data, no bitmap, the default quality and smoothing.
 [[nodiscard]] std::unique_ptr<JpegImage> CreateJpegImage();
+
+/// What ShrinkBitmap made.
+struct ShrinkOutcome {
+    enum class Status { Done, TooSmall, OutOfMemory };
+    Status status = Status::TooSmall;
+    /// The shrunk picture, assigned but not yet encoded; null unless Done.
+    std::unique_ptr<JpegImage> image;
+};
+
+/// Stretches source to percent of its width and height ((side x percent) div 100) into a new
+/// 32-bit bitmap with the halftone stretch, keeps the source's colour profile, and makes that
+/// bitmap the picture of a new image. TooSmall when a new side would be 0.
+[[nodiscard]] ShrinkOutcome ShrinkBitmap(const platform::Bitmap& source, int percent);
 
 /// Files of this many bytes or fewer are never parsed.
 inline constexpr uint64_t kSmallestParsedFile = 450;

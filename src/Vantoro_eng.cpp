@@ -15,4 +15,6 @@ int RunVantoro() {
 }
 
 // The command line is not read.
-int main() { return RunVantoro(); }
+int main() {
+    return RunVantoro();
+}

@@ -2,7 +2,8 @@
 
 #include "platform/MailService.h"
 
-uint32_t SendFileByMail(const std::string& AttachmentPath, const std::string& Subject, bool ShowDialog) {
+uint32_t SendFileByMail(const std::string& AttachmentPath, const std::string& Subject,
+                        bool ShowDialog) {
     platform::MapiMessage message{};
     message.lpszSubject = Subject.empty() ? kUnspecifiedSubject : Subject.c_str();
     platform::MapiFileDesc attachment{};

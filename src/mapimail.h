@@ -11,4 +11,5 @@ inline constexpr const char* kUnspecifiedSubject = "<Unspecified Subject>";
 /// empty, one attachment of that file, and makes the send call; ShowDialog asks the mail program
 /// to show its compose window. Returns the send call's result unchanged (0 when the message was
 /// handed over), or 1 when no mail service is available. The file is only passed, never opened.
-uint32_t SendFileByMail(const std::string& AttachmentPath, const std::string& Subject, bool ShowDialog);
+uint32_t SendFileByMail(const std::string& AttachmentPath, const std::string& Subject,
+                        bool ShowDialog);

@@ -24,17 +24,21 @@
 #include "ui/Window.h"
 
 using platform::Bitmap;
-using platform::PixelFormat;
 
 MainForm* TheMainForm = nullptr;
 
 namespace {
 
-constexpr const char* kSaveRefusal = "Save better with different name (old file has better quality).";
+constexpr const char* kSaveRefusal =
+    "Save better with different name (old file has better quality).";
 
-std::string Quoted(const std::string& name) { return "\u201C" + name + "\u201D"; }
+std::string Quoted(const std::string& name) {
+    return "\u201C" + name + "\u201D";
+}
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+    return std::strerror(error);
+}
 
 // What Open tells the user about a picture it cannot show.
 std::string ProblemText(const std::string& name, PictureProblem problem, int width, int height) {
@@ -42,13 +46,18 @@ std::string ProblemText(const std::string& name, PictureProblem problem, int wid
         case PictureProblem::Unreadable:
             return Quoted(name) + " is not a JPEG picture that Vantoro can read.";
         case PictureProblem::TooLarge:
-            return Quoted(name) + " is too large to open: its picture of " + std::to_string(width) + " x " +
-                   std::to_string(height) + " pixels needs more memory than this computer can spare.";
+            return Quoted(name) + " is too large to open: its picture of " + std::to_string(width) +
+                   " x " + std::to_string(height) +
+                   " pixels needs more memory than this computer can spare.";
         case PictureProblem::TooManyScans:
-            return Quoted(name) + " was refused: it is made of more scans than any real photo, and decoding it "
-                                  "would take too long.";
+            return Quoted(name) +
+                   " was refused: it is made of more scans than any real photo, and decoding it "
+                   "would take too long.";
         case PictureProblem::Undecodable:
             return "The picture in " + Quoted(name) + " could not be decoded.";
+        case PictureProblem::Hollow:
+            return Quoted(name) + " is damaged: it holds far too little data for its picture of " +
+                   std::to_string(width) + " x " + std::to_string(height) + " pixels.";
         case PictureProblem::None:
             break;
     }
@@ -63,22 +72,12 @@ std::string FileNamePart(const std::string& name) {
 
 }  // namespace
 
-PreviewSize FitPreview(int paneWidth, int paneHeight, int pictureWidth, int pictureHeight) {
-    if (paneWidth <= 0 || paneHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return {};
-    const int64_t bw = paneWidth, bh = paneHeight, pw = pictureWidth, ph = pictureHeight;
-    const int64_t t = bh * pw / ph;
-    if (t > bw) return {paneWidth, static_cast<int>(ph * bw / pw)};
-    return {static_cast<int>(pw * bh / ph), paneHeight};
-}
-
 std::string FormatSizeReport(int width, int height, uint32_t byteCount) {
     char text[96];
     std::snprintf(text, sizeof text, "Size: %dx%d , %u.%02u Kb", width, height, byteCount >> 10,
                   ((byteCount % 1024) * 100) / 1024);
     return text;
 }
-
-int ShrunkSide(int side, int percent) { return static_cast<int>(int64_t{side} * percent / 100); }
 
 // ---- start-up ----
 
@@ -97,7 +96,8 @@ MainForm* BuildMainForm(ui::Window*) {
     window->setObjectName("MainWindow");
     window->SetClientSize(775, 513);
     window->RegisterRelease("MainForm", [form] {
-        if (TheMainForm == form) TheMainForm = nullptr;
+        if (TheMainForm == form)
+            TheMainForm = nullptr;
         delete form;
     });
 
@@ -141,7 +141,8 @@ MainForm* BuildMainForm(ui::Window*) {
     place(form->ShrinkButton, "ShrinkButton", 339, 6);
     form->SaveButton = new ui::Button(top, "Save...", true);
     place(form->SaveButton, "SaveButton", 504, 6);
-    form->PercentCombo = new ui::ComboBox(top, {"10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"});
+    form->PercentCombo = new ui::ComboBox(
+        top, {"10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"});
     form->PercentCombo->setObjectName("PercentCombo");
     form->PercentCombo->SetBounds(248, 5, 49, form->PercentCombo->Height());
     form->MailButton = new ui::Button(top, "Send by e-mail", true);
@@ -174,8 +175,12 @@ MainForm* BuildMainForm(ui::Window*) {
     form->SaveButton->OnClick = [form](ui::Button&) { form->SaveResult(); };
     form->MailButton->OnClick = [form](ui::Button&) { form->MailResult(); };
     form->HomeLink->OnClick = [form](ui::Label& sender) { form->OpenHomePage(sender); };
-    form->SourceBox->OnPaint = [form](ui::PaintBox& box, ui::Canvas& canvas) { form->PaintSourcePreview(box, canvas); };
-    form->ResultBox->OnPaint = [form](ui::PaintBox& box, ui::Canvas& canvas) { form->PaintResultPreview(box, canvas); };
+    form->SourceBox->OnPaint = [form](ui::PaintBox& box, ui::Canvas& canvas) {
+        form->PaintSourcePreview(box, canvas);
+    };
+    form->ResultBox->OnPaint = [form](ui::PaintBox& box, ui::Canvas& canvas) {
+        form->PaintResultPreview(box, canvas);
+    };
 
     form->OpenDialog->Owner = window;
     form->SaveDialog->Owner = window;
@@ -193,9 +198,13 @@ void MainForm::OpenHomePage(ui::Label&) {
 
 // ---- image commands ----
 
-int MainForm::ShrinkPercent() const { return 10 * (PercentCombo->SelectedIndex() + 1); }
+int MainForm::ShrinkPercent() const {
+    return 10 * (PercentCombo->SelectedIndex() + 1);
+}
 
-void MainForm::Tell(const std::string& text) { ui::ShowMessage(*MainWindow, text); }
+void MainForm::Tell(const std::string& text) {
+    ui::ShowMessage(*MainWindow, text);
+}
 
 void MainForm::OpenPicture() {
     if (!OpenDialog->Execute()) {
@@ -222,25 +231,31 @@ void MainForm::OpenPicture() {
         if (!stream) {
             trouble = "Vantoro could not open " + Quoted(name) + ": " + Reason(openError) + ".";
         } else if (stream->LastError() != 0) {
-            trouble = "Vantoro could not read all of " + Quoted(name) + ": " + Reason(stream->LastError()) + ".";
+            trouble = "Vantoro could not read all of " + Quoted(name) + ": " +
+                      Reason(stream->LastError()) + ".";
         } else {
             // Decoding now, under the busy cursor, lets a picture that cannot be shown be
             // reported at once; the first paint then finds the bitmap ready.
-            if (SourceImage->Problem() == PictureProblem::None) (void)SourceImage->Bitmap();
-            trouble = ProblemText(name, SourceImage->Problem(), SourceImage->Width(), SourceImage->Height());
+            if (SourceImage->Problem() == PictureProblem::None)
+                (void)SourceImage->Bitmap();
+            trouble = ProblemText(name, SourceImage->Problem(), SourceImage->Width(),
+                                  SourceImage->Height());
         }
     }
     SourceBox->Invalidate();
-    if (!trouble.empty()) Tell(trouble);
+    if (!trouble.empty())
+        Tell(trouble);
 }
 
 void MainForm::ShrinkPicture() {
-    if (!Loaded) return;
+    if (!Loaded)
+        return;
     // A picture that did not open or decode has nothing to shrink; Open has said why.
-    if (SourceImage->IsEmpty() || SourceImage->Problem() != PictureProblem::None) return;
+    if (SourceImage->IsEmpty() || SourceImage->Problem() != PictureProblem::None)
+        return;
     const int percent = ShrinkPercent();
-    const int width = ShrunkSide(SourceImage->Width(), percent);
-    const int height = ShrunkSide(SourceImage->Height(), percent);
+    const int width = platform::ShrunkSide(SourceImage->Width(), percent);
+    const int height = platform::ShrunkSide(SourceImage->Height(), percent);
     if (percent == 0) {
         Tell("Choose a percentage from the list first.");
         return;
@@ -249,37 +264,34 @@ void MainForm::ShrinkPicture() {
         Tell("The picture is too small to shrink to " + std::to_string(percent) + "%.");
         return;
     }
-    std::string trouble;
+    bool outOfMemory = false;
     {
         ui::BusyCursor busy;
         const Bitmap* source = SourceImage->Bitmap();
-        std::unique_ptr<Bitmap> target = source ? Bitmap::Create(width, height, PixelFormat::Bgrx32) : nullptr;
-        if (!target) {
-            trouble = "There is not enough memory to shrink the picture.";
-        } else {
-            (void)platform::StretchHalftone(*source, {0, 0, source->Width(), source->Height()}, *target,
-                                            {0, 0, width, height});
-            target->SetProfile(source->Profile());
-            ResultImage.reset();
-            ResultImage = CreateJpegImage();
-            ResultImage->AssignBitmap(std::move(target));
+        ShrinkOutcome shrunk = source ? ShrinkBitmap(*source, percent) : ShrinkOutcome{};
+        outOfMemory = shrunk.status != ShrinkOutcome::Status::Done;
+        if (!outOfMemory) {
+            ResultImage = std::move(shrunk.image);
             Shrunk = true;
             platform::MemoryStream encoded;
             ResultImage->SaveToStream(encoded);
-            ResultSizeLabel->SetCaption(FormatSizeReport(ResultImage->Width(), ResultImage->Height(),
+            ResultSizeLabel->SetCaption(FormatSizeReport(ResultImage->Width(),
+                                                         ResultImage->Height(),
                                                          static_cast<uint32_t>(encoded.Size())));
         }
     }
-    if (!trouble.empty()) {
-        Tell(trouble);
+    if (outOfMemory) {
+        Tell("There is not enough memory to shrink the picture.");
         return;
     }
     ResultBox->Invalidate();
 }
 
 void MainForm::SaveResult() {
-    if (!Shrunk) return;
-    if (!SaveDialog->Execute()) return;
+    if (!Shrunk)
+        return;
+    if (!SaveDialog->Execute())
+        return;
     const std::string chosen = SaveDialog->FileName;
     // Another spelling of the opened file (./a.jpg, a link) would destroy it just the same.
     if (chosen == OpenDialog->FileName || platform::IsSameFile(chosen, OpenDialog->FileName)) {
@@ -292,15 +304,16 @@ void MainForm::SaveResult() {
         result = ResultImage->SaveToFile(chosen);
     }
     if (!result.saved) {
-        Tell("The picture was not saved to " + Quoted(chosen) + ": " + Reason(result.error != 0 ? result.error : EIO) +
-             ".");
+        Tell("The picture was not saved to " + Quoted(chosen) + ": " +
+             Reason(result.error != 0 ? result.error : EIO) + ".");
     }
 }
 
 // ---- mail ----
 
 void MainForm::MailResult() {
-    if (!Shrunk) return;
+    if (!Shrunk)
+        return;
     const std::string subject = FileNamePart(OpenDialog->FileName);
     int error = 0;
     const std::string folder = platform::PrivateFolder(&error);
@@ -315,17 +328,22 @@ void MainForm::MailResult() {
         saved = ResultImage->SaveToFile(path);
     }
     if (!saved.saved) {
-        Tell("The picture could not be prepared for mail: " + Reason(saved.error != 0 ? saved.error : EIO) + ".");
+        Tell("The picture could not be prepared for mail: " +
+             Reason(saved.error != 0 ? saved.error : EIO) + ".");
         return;
     }
     const uint32_t result = SendFileByMail(path, subject, true);
     if (result == platform::MAPI_E_USER_ABORT || result == platform::MAPI_E_NOT_SUPPORTED) {
         Tell("No mail program is set up (xdg-email " +
-             std::string(result == platform::MAPI_E_USER_ABORT ? "was not found" : "found no mail program") +
+             std::string(result == platform::MAPI_E_USER_ABORT ? "was not found"
+                                                               : "found no mail program") +
              "). The picture is ready to attach by hand: " + path);
     } else if (result != platform::SUCCESS_SUCCESS) {
-        Tell("The mail program could not take the picture (xdg-email failed). The picture is ready to attach by "
-             "hand: " + path);
+        Tell(
+            "The mail program could not take the picture (xdg-email failed). The picture is ready "
+            "to attach by "
+            "hand: " +
+            path);
     }
 }
 
@@ -333,16 +351,16 @@ void MainForm::MailResult() {
 
 void MainForm::PaintPreview(ui::PaintBox& box, ui::Canvas& canvas, JpegImage* image, bool show) {
     canvas.Fill(box.Background(), box.Width(), box.Height());
-    if (!show || image == nullptr || image->IsEmpty()) return;
+    if (!show || image == nullptr || image->IsEmpty())
+        return;
     const Bitmap* picture = image->Bitmap();
-    if (picture == nullptr) return;
-    const PreviewSize size = FitPreview(box.Width(), box.Height(), picture->Width(), picture->Height());
-    if (size.width == 0 || size.height == 0) return;
-    auto drawn = Bitmap::Create(size.width, size.height, PixelFormat::Bgrx32);
-    if (!drawn) return;
-    (void)platform::StretchHalftone(*picture, {0, 0, picture->Width(), picture->Height()}, *drawn,
-                                    {0, 0, size.width, size.height});
-    canvas.DrawBitmap(*drawn, 0, 0);
+    if (picture == nullptr)
+        return;
+    // Every paint stretches the whole picture again; nothing scaled is kept.
+    const std::unique_ptr<Bitmap> drawn =
+        platform::StretchToFit(*picture, box.Width(), box.Height());
+    if (drawn)
+        canvas.DrawBitmap(*drawn, 0, 0);
 }
 
 void MainForm::PaintSourcePreview(ui::PaintBox& sender, ui::Canvas& canvas) {

@@ -23,21 +23,8 @@ class Window;
 /// The address the maker's link opens.
 inline constexpr const char* kHomePageAddress = "https://quennick.example/vantoro/";
 
-/// The size a picture of pictureWidth x pictureHeight is drawn at in a pane: the largest that
-/// fits while keeping the proportions (integer arithmetic, remainders cut off). 0 x 0 when the
-/// pane or the picture has no area.
-struct PreviewSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const PreviewSize&) const = default;
-};
-[[nodiscard]] PreviewSize FitPreview(int paneWidth, int paneHeight, int pictureWidth, int pictureHeight);
-
 /// "Size: WxH , K.HH Kb": whole kilobytes and hundredths of a kilobyte, both cut off.
 [[nodiscard]] std::string FormatSizeReport(int width, int height, uint32_t byteCount);
-
-/// The new width or height of a picture side at percent: (side x percent) div 100.
-[[nodiscard]] int ShrunkSide(int side, int percent);
 
 struct MainForm {
     ui::Window* MainWindow = nullptr;

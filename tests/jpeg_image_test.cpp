@@ -11,8 +11,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/MemoryBudget.h"
 #include "support/JpegFixtures.h"
@@ -59,7 +59,8 @@ Bytes PaddedTo(const Bytes& jpeg, size_t size) {
 // Offset of the first marker code in a JPEG file, or 0.
 size_t FindMarker(const Bytes& jpeg, uint8_t code) {
     for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == code) return i;
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code)
+            return i;
     }
     return 0;
 }
@@ -70,8 +71,10 @@ std::array<int, 3> RgbAt(const Bitmap& b, int x, int y) {
     return {p[2], p[1], p[0]};
 }
 
-void ExpectNear(std::array<int, 3> got, std::array<int, 3> want, int tolerance, const std::string& what) {
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << what << " channel " << c;
+void ExpectNear(std::array<int, 3> got, std::array<int, 3> want, int tolerance,
+                const std::string& what) {
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(got[c], want[c], tolerance) << what << " channel " << c;
 }
 
 Picture Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
@@ -110,7 +113,8 @@ TEST(JpegImageLoad, FilesOf450BytesOrLessAreNotParsed) {
     EXPECT_EQ(at450->Height(), 0);
     EXPECT_EQ(at450->Bitmap(), nullptr);
     EXPECT_FALSE(at450->SaveToFile("/nonexistent/never.jpg").saved);
-    EXPECT_EQ(Saved(*at450), PaddedTo(small, 450)) << "the stored bytes are still written unchanged";
+    EXPECT_EQ(Saved(*at450), PaddedTo(small, 450))
+        << "the stored bytes are still written unchanged";
 
     auto at451 = Load(PaddedTo(small, 451));
     EXPECT_EQ(at451->Width(), 8);
@@ -129,9 +133,11 @@ TEST(JpegImageLoad, TakesOnlyTheBytesFromTheStreamPosition) {
 
 TEST(JpegImageLoad, RefusesWhatIsNotAJpegPicture) {
     Bytes random(5000);
-    for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+    for (size_t i = 0; i < random.size(); ++i)
+        random[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
     const Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(64, 48));
-    const Bytes cutBeforeScan(jpeg.begin(), jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xDA)));
+    const Bytes cutBeforeScan(jpeg.begin(),
+                              jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xDA)));
     struct Case {
         const char* what;
         Bytes bytes;
@@ -170,6 +176,16 @@ TEST(JpegImageLoad, AHugeHeaderInATinyFileIsRefusedWithoutAllocating) {
     auto image = Load(jpeg);
     EXPECT_EQ(image->Width(), 65500);
     EXPECT_EQ(image->Problem(), PictureProblem::TooLarge);
+
+    // A size that fits in memory, claimed by far too few bytes, is refused before decoding.
+    jpeg[sof + 5] = 0x4E;
+    jpeg[sof + 6] = 0x20;
+    jpeg[sof + 7] = 0x4E;
+    jpeg[sof + 8] = 0x20;
+    auto hollow = Load(jpeg);
+    EXPECT_EQ(hollow->Width(), 20000);
+    EXPECT_EQ(hollow->Problem(), PictureProblem::Hollow);
+    EXPECT_EQ(hollow->Bitmap(), nullptr);
 }
 
 // ---- decoding ----
@@ -183,7 +199,8 @@ TEST(JpegImageDecode, DataCutInsideTheScanStillDecodes) {
     ASSERT_EQ(image->Width(), 64);
     const Bitmap* bitmap = image->Bitmap();
     ASSERT_NE(bitmap, nullptr);
-    ExpectNear(RgbAt(*bitmap, 1, 1), {picture.At(1, 1)[0], picture.At(1, 1)[1], picture.At(1, 1)[2]}, 12,
+    ExpectNear(RgbAt(*bitmap, 1, 1),
+               {picture.At(1, 1)[0], picture.At(1, 1)[1], picture.At(1, 1)[2]}, 12,
                "the top, which the data still holds");
 }
 
@@ -193,7 +210,9 @@ TEST(JpegImageDecode, ProgressiveDecodesLikeBaseline) {
     auto progressive = Load(fixtures::Encode(picture, {.progressive = true}));
     ASSERT_NE(progressive->Bitmap(), nullptr);
     for (int y = 0; y < 70; y += 7) {
-        for (int x = 0; x < 90; x += 9) ExpectNear(RgbAt(*progressive->Bitmap(), x, y), RgbAt(*baseline->Bitmap(), x, y), 3, "pixel");
+        for (int x = 0; x < 90; x += 9)
+            ExpectNear(RgbAt(*progressive->Bitmap(), x, y), RgbAt(*baseline->Bitmap(), x, y), 3,
+                       "pixel");
     }
 }
 
@@ -203,7 +222,8 @@ TEST(JpegImageDecode, GrayscaleGivesA236LevelRamp) {
     gray.height = 4;
     gray.components = 1;
     for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 256; ++x) gray.samples.push_back(static_cast<uint8_t>(x));
+        for (int x = 0; x < 256; ++x)
+            gray.samples.push_back(static_cast<uint8_t>(x));
     }
     auto image = Load(fixtures::Encode(gray, {.space = Space::Gray}));
     const Bitmap* bitmap = image->Bitmap();
@@ -217,7 +237,8 @@ TEST(JpegImageDecode, GrayscaleGivesA236LevelRamp) {
         EXPECT_EQ(colours[i].red, colours[i].green);
         EXPECT_EQ(colours[i].red, colours[i].blue);
     }
-    for (int x = 0; x < 256; ++x) ASSERT_LT(bitmap->Row(1)[x], 236);
+    for (int x = 0; x < 256; ++x)
+        ASSERT_LT(bitmap->Row(1)[x], 236);
 }
 
 TEST(JpegImageDecode, ColoursArriveInBlueGreenRedOrder) {
@@ -236,16 +257,17 @@ TEST(JpegImageDecode, CmykAndYcckBecomeCorrectColours) {
         bool adobe;
         bool storeInverted;
     };
-    for (const Case& c : {Case{"plain CMYK", Space::Cmyk, false, false},
-                          Case{"Adobe CMYK", Space::Cmyk, true, true},
-                          Case{"YCCK", Space::Ycck, true, true}}) {
+    for (const Case& c :
+         {Case{"plain CMYK", Space::Cmyk, false, false},
+          Case{"Adobe CMYK", Space::Cmyk, true, true}, Case{"YCCK", Space::Ycck, true, true}}) {
         Picture cmyk;
         cmyk.width = 24;
         cmyk.height = 24;
         cmyk.components = 4;
         const uint8_t ink[4] = {0, 128, 255, 0};
         for (int i = 0; i < 24 * 24; ++i) {
-            for (int k = 0; k < 4; ++k) cmyk.samples.push_back(c.storeInverted ? 255 - ink[k] : ink[k]);
+            for (int k = 0; k < 4; ++k)
+                cmyk.samples.push_back(c.storeInverted ? 255 - ink[k] : ink[k]);
         }
         const Bytes jpeg = fixtures::Encode(cmyk, {.space = c.space, .adobeMarker = c.adobe});
         auto image = Load(PaddedTo(jpeg, jpeg.size() + 1000));
@@ -260,7 +282,8 @@ TEST(JpegImageDecode, ExifOrientationTurnsThePictureUpright) {
     // An upright 24 x 16 picture with a distinct colour in each quadrant.
     const auto quadrant = [](int x, int y, int w, int h, uint8_t* p) {
         const int q = (x >= w / 2 ? 1 : 0) + (y >= h / 2 ? 2 : 0);
-        static constexpr uint8_t kColours[4][3] = {{250, 0, 0}, {0, 250, 0}, {0, 0, 250}, {250, 250, 0}};
+        static constexpr uint8_t kColours[4][3] = {
+            {250, 0, 0}, {0, 250, 0}, {0, 0, 250}, {250, 250, 0}};
         std::memcpy(p, kColours[q], 3);
     };
     const int uw = 24, uh = 16;
@@ -271,28 +294,51 @@ TEST(JpegImageDecode, ExifOrientationTurnsThePictureUpright) {
         const Picture stored = fixtures::MakePicture(sw, sh, [&](int x, int y, uint8_t* p) {
             int u = x, v = y;
             switch (orientation) {
-                case 2: u = sw - 1 - x; break;
-                case 3: u = sw - 1 - x; v = sh - 1 - y; break;
-                case 4: v = sh - 1 - y; break;
-                case 5: u = y; v = x; break;
-                case 6: u = sh - 1 - y; v = x; break;
-                case 7: u = sh - 1 - y; v = sw - 1 - x; break;
-                case 8: u = y; v = sw - 1 - x; break;
-                default: break;
+                case 2:
+                    u = sw - 1 - x;
+                    break;
+                case 3:
+                    u = sw - 1 - x;
+                    v = sh - 1 - y;
+                    break;
+                case 4:
+                    v = sh - 1 - y;
+                    break;
+                case 5:
+                    u = y;
+                    v = x;
+                    break;
+                case 6:
+                    u = sh - 1 - y;
+                    v = x;
+                    break;
+                case 7:
+                    u = sh - 1 - y;
+                    v = sw - 1 - x;
+                    break;
+                case 8:
+                    u = y;
+                    v = sw - 1 - x;
+                    break;
+                default:
+                    break;
             }
             quadrant(u, v, uw, uh, p);
         });
-        auto image = Load(fixtures::Encode(stored, {.exifOrientation = orientation, .exifBigEndian = orientation % 2 == 0}));
+        auto image = Load(fixtures::Encode(
+            stored, {.exifOrientation = orientation, .exifBigEndian = orientation % 2 == 0}));
         EXPECT_EQ(image->Width(), uw) << "orientation " << orientation << ", before decoding";
         EXPECT_EQ(image->Height(), uh) << "orientation " << orientation;
         const Bitmap* bitmap = image->Bitmap();
         ASSERT_NE(bitmap, nullptr);
         ASSERT_EQ(bitmap->Width(), uw);
-        for (const auto& [x, y] : std::vector<std::pair<int, int>>{{3, 3}, {20, 3}, {3, 12}, {20, 12}}) {
+        for (const auto& [x, y] :
+             std::vector<std::pair<int, int>>{{3, 3}, {20, 3}, {3, 12}, {20, 12}}) {
             uint8_t want[3];
             quadrant(x, y, uw, uh, want);
             ExpectNear(RgbAt(*bitmap, x, y), {want[0], want[1], want[2]}, 40,
-                       "orientation " + std::to_string(orientation) + " at " + std::to_string(x) + "," + std::to_string(y));
+                       "orientation " + std::to_string(orientation) + " at " + std::to_string(x) +
+                           "," + std::to_string(y));
         }
         // The encoding of the upright picture carries no Exif block.
         auto copy = CreateJpegImage();
@@ -321,7 +367,8 @@ TEST(JpegImageDecode, TooManyScansAreRefused) {
     scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
     for (int pass = 0; pass < 2; ++pass) {
         for (int comp = 0; comp < 3; ++comp) {
-            for (int k = 1; k < 64; ++k) scans.push_back({1, {comp, 0, 0, 0}, k, k, pass == 0 ? 0 : 1, pass == 0 ? 1 : 0});
+            for (int k = 1; k < 64; ++k)
+                scans.push_back({1, {comp, 0, 0, 0}, k, k, pass == 0 ? 0 : 1, pass == 0 ? 1 : 0});
         }
     }
     c.scan_info = scans.data();
@@ -362,13 +409,16 @@ TEST(JpegImageProfile, AnRgbProfileSurvivesDecodeCopyAndEncode) {
 
 TEST(JpegImageProfile, ProfilesThatDoNotDescribeRgbAreDropped) {
     for (const char* space : {"GRAY", "CMYK"}) {
-        auto image = Load(fixtures::Encode(fixtures::PhotoLike(30, 20), {.iccProfile = fixtures::FakeIccProfile(600, space)}));
+        auto image = Load(fixtures::Encode(fixtures::PhotoLike(30, 20),
+                                           {.iccProfile = fixtures::FakeIccProfile(600, space)}));
         ASSERT_NE(image->Bitmap(), nullptr);
         EXPECT_FALSE(image->Bitmap()->Profile()) << space;
     }
     // A profile whose second chunk is missing is inconsistent.
-    Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(30, 20), {.iccProfile = fixtures::FakeIccProfile(70000, "RGB ")});
-    const size_t second = FindMarker(Bytes(jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xE2)) + 2, jpeg.end()), 0xE2);
+    Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(30, 20),
+                                  {.iccProfile = fixtures::FakeIccProfile(70000, "RGB ")});
+    const size_t second = FindMarker(
+        Bytes(jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xE2)) + 2, jpeg.end()), 0xE2);
     ASSERT_GT(second, 0u);
     const size_t at = FindMarker(jpeg, 0xE2) + 2 + second;
     jpeg[at + 1] = 0xEC;  // turn the second APP2 chunk into an APP12 segment
@@ -381,15 +431,14 @@ TEST(JpegImageProfile, ProfilesThatDoNotDescribeRgbAreDropped) {
 
 TEST(JpegImageEncode, WritesBaselineJfifAtQuality90With2x2Sampling) {
     static constexpr int kLuminance[64] = {
-        16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55,
-        14, 13, 16, 24, 40, 57, 69, 56, 14, 17, 22, 29, 51, 87, 80, 62,
-        18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104, 113, 92,
+        16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+        14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+        18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
         49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
     static constexpr int kChrominance[64] = {
-        17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-        24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-        99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-        99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+        17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
+        99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+        99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
     auto source = Bitmap::Create(50, 40, PixelFormat::Bgrx32);
     auto image = CreateJpegImage();
     image->AssignBitmap(*source);
@@ -446,7 +495,8 @@ TEST(JpegImageEncode, AllThreeBitmapFormatsGiveTheSameBytes) {
     // The encoding keeps the colours: pure blue comes back blue.
     auto blue = Bitmap::Create(16, 16, PixelFormat::Bgr24);
     for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) blue->Row(y)[x * 3] = 255;
+        for (int x = 0; x < 16; ++x)
+            blue->Row(y)[x * 3] = 255;
     }
     auto encoded = CreateJpegImage();
     encoded->AssignBitmap(*blue);
@@ -472,7 +522,8 @@ TEST(JpegImageEncode, AnEncodingOfExactlyWholeBlocksHoldsJustItsBytes) {
     const Picture picture = fixtures::PhotoLike(64, 64);
     auto bitmap = Bitmap::Create(64, 64, PixelFormat::Bgr24);
     auto sizeWith = [&](size_t profileSize) {
-        bitmap->SetProfile(std::make_shared<const std::vector<uint8_t>>(fixtures::FakeIccProfile(profileSize, "RGB ")));
+        bitmap->SetProfile(std::make_shared<const std::vector<uint8_t>>(
+            fixtures::FakeIccProfile(profileSize, "RGB ")));
         auto image = CreateJpegImage();
         image->AssignBitmap(*bitmap);
         return Saved(*image);

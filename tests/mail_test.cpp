@@ -24,21 +24,21 @@ struct SentCall {
 class RecordingSend {
 public:
     explicit RecordingSend(uint32_t result = 0) {
-        platform::SetSendMailCallForTesting([this, result](uintptr_t s, uintptr_t p, const MapiMessage* m, uint32_t f,
-                                                           uint32_t r) {
-            call.session = s;
-            call.parent = p;
-            call.flags = f;
-            call.reserved = r;
-            call.message = *m;
-            call.subject = m->lpszSubject != nullptr ? m->lpszSubject : "(null)";
-            if (m->lpFiles != nullptr) {
-                call.file = m->lpFiles[0];
-                call.path = m->lpFiles[0].lpszPathName;
-            }
-            ++call.calls;
-            return result;
-        });
+        platform::SetSendMailCallForTesting(
+            [this, result](uintptr_t s, uintptr_t p, const MapiMessage* m, uint32_t f, uint32_t r) {
+                call.session = s;
+                call.parent = p;
+                call.flags = f;
+                call.reserved = r;
+                call.message = *m;
+                call.subject = m->lpszSubject != nullptr ? m->lpszSubject : "(null)";
+                if (m->lpFiles != nullptr) {
+                    call.file = m->lpFiles[0];
+                    call.path = m->lpFiles[0].lpszPathName;
+                }
+                ++call.calls;
+                return result;
+            });
     }
     ~RecordingSend() { platform::SetSendMailCallForTesting({}); }
     SentCall call;
@@ -89,13 +89,15 @@ TEST(MailService, RunsXdgEmailWithEachValueAsOneArgument) {
     const std::string subject = "Beach \"2026\" it's $HOME; \u00e9t\u00e9.jpg";
     const std::string file = "/tmp/a folder/Beach \"2026\" it's $HOME; \u00e9t\u00e9.jpg";
     EXPECT_EQ(SendFileByMail(file, subject, true), platform::SUCCESS_SUCCESS);
-    EXPECT_EQ(path.Arguments("xdg-email"), (std::vector<std::string>{"--subject", subject, "--attach", file}));
+    EXPECT_EQ(path.Arguments("xdg-email"),
+              (std::vector<std::string>{"--subject", subject, "--attach", file}));
 }
 
 TEST(MailService, AvailabilityIsDecidedOnceAtTheFirstSend) {
     fixtures::StandInPath path;
     platform::ResetMailAvailabilityForTesting();
-    EXPECT_EQ(SendFileByMail("/tmp/a.jpg", "a.jpg", true), platform::MAPI_E_USER_ABORT) << "no xdg-email";
+    EXPECT_EQ(SendFileByMail("/tmp/a.jpg", "a.jpg", true), platform::MAPI_E_USER_ABORT)
+        << "no xdg-email";
     path.Add("xdg-email");
     EXPECT_EQ(SendFileByMail("/tmp/a.jpg", "a.jpg", true), platform::MAPI_E_USER_ABORT)
         << "a run without mail stays without mail";
@@ -113,8 +115,9 @@ TEST(MailService, ExitCodesOfXdgEmail) {
         int exitCode;
         uint32_t result;
     };
-    for (const Case& c : {Case{0, platform::SUCCESS_SUCCESS}, Case{2, platform::MAPI_E_ATTACHMENT_NOT_FOUND},
-                          Case{3, platform::MAPI_E_NOT_SUPPORTED}, Case{4, platform::MAPI_E_FAILURE}}) {
+    for (const Case& c :
+         {Case{0, platform::SUCCESS_SUCCESS}, Case{2, platform::MAPI_E_ATTACHMENT_NOT_FOUND},
+          Case{3, platform::MAPI_E_NOT_SUPPORTED}, Case{4, platform::MAPI_E_FAILURE}}) {
         fixtures::StandInPath path;
         path.Add("xdg-email", c.exitCode);
         platform::ResetMailAvailabilityForTesting();

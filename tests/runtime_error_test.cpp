@@ -27,7 +27,8 @@ TEST(RuntimeError, EndsTheProcessWithItsNumber) {
     EXPECT_EQ(ExitCodeOf([] {
                   // The reporter sees the number; a wrong one would end the child with 1.
                   platform::SetRuntimeErrorReporter([](int code) {
-                      if (code != 203) _exit(1);
+                      if (code != 203)
+                          _exit(1);
                   });
                   platform::RaiseRuntimeError(203);
               }),

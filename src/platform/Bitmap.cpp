@@ -23,7 +23,9 @@ constexpr uint64_t kMappedSize = uint64_t{4} << 20;
 #endif
 constexpr size_t kHugePage = size_t{2} << 20;
 
-size_t MappedLength(uint64_t bytes) { return (static_cast<size_t>(bytes) + kHugePage - 1) & ~(kHugePage - 1); }
+size_t MappedLength(uint64_t bytes) {
+    return (static_cast<size_t>(bytes) + kHugePage - 1) & ~(kHugePage - 1);
+}
 
 uint8_t* AllocateZeroed(uint64_t bytes) {
     if (bytes < kMappedSize) {
@@ -32,13 +34,16 @@ uint8_t* AllocateZeroed(uint64_t bytes) {
     const size_t length = MappedLength(bytes);
     void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (mapped == MAP_FAILED) return nullptr;
+    if (mapped == MAP_FAILED)
+        return nullptr;
     auto* start = static_cast<uint8_t*>(mapped);
     auto* aligned = reinterpret_cast<uint8_t*>(
         (reinterpret_cast<uintptr_t>(start) + kHugePage - 1) & ~uintptr_t{kHugePage - 1});
-    if (aligned > start) munmap(start, static_cast<size_t>(aligned - start));
+    if (aligned > start)
+        munmap(start, static_cast<size_t>(aligned - start));
     const size_t tail = static_cast<size_t>(start + length + kHugePage - (aligned + length));
-    if (tail > 0) munmap(aligned + length, tail);
+    if (tail > 0)
+        munmap(aligned + length, tail);
     madvise(aligned, length, MADV_HUGEPAGE);
     return aligned;
 }
@@ -59,7 +64,8 @@ bool Fits(int width, int height, PixelFormat format) {
 }  // namespace
 
 uint64_t Bitmap::RowStride(int width, PixelFormat format) {
-    const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(BytesPerPixel(format));
+    const uint64_t bytes =
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(BytesPerPixel(format));
     return (bytes + 3) & ~uint64_t{3};
 }
 
@@ -74,20 +80,27 @@ Bitmap::Bitmap(int width, int height, PixelFormat format, uint8_t* pixels)
       stride_(static_cast<size_t>(RowStride(width, format))),
       pixels_(pixels) {}
 
-Bitmap::~Bitmap() { Release(pixels_, ByteSize(width_, height_, format_)); }
+Bitmap::~Bitmap() {
+    Release(pixels_, ByteSize(width_, height_, format_));
+}
 
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, PixelFormat format) {
-    if (!Fits(width, height, format)) return nullptr;
+    if (!Fits(width, height, format))
+        return nullptr;
     uint8_t* pixels = AllocateZeroed(ByteSize(width, height, format));
-    if (pixels == nullptr) return nullptr;
+    if (pixels == nullptr)
+        return nullptr;
     return std::unique_ptr<Bitmap>(new Bitmap(width, height, format, pixels));
 }
 
 bool Bitmap::Resize(int width, int height) {
-    if (width == width_ && height == height_) return true;
-    if (!Fits(width, height, format_)) return false;
+    if (width == width_ && height == height_)
+        return true;
+    if (!Fits(width, height, format_))
+        return false;
     uint8_t* pixels = AllocateZeroed(ByteSize(width, height, format_));
-    if (pixels == nullptr) return false;
+    if (pixels == nullptr)
+        return false;
     const size_t newStride = static_cast<size_t>(RowStride(width, format_));
     const size_t shared = std::min(newStride, stride_);
     for (int y = 0; y < std::min(height, height_); ++y) {
@@ -103,7 +116,8 @@ bool Bitmap::Resize(int width, int height) {
 
 std::unique_ptr<Bitmap> Bitmap::Copy() const {
     auto copy = Create(width_, height_, format_);
-    if (!copy) return nullptr;
+    if (!copy)
+        return nullptr;
     std::memcpy(copy->pixels_, pixels_, static_cast<size_t>(ByteSize(width_, height_, format_)));
     copy->colours_ = colours_;
     copy->profile_ = profile_;
@@ -111,10 +125,13 @@ std::unique_ptr<Bitmap> Bitmap::Copy() const {
 }
 
 std::unique_ptr<Bitmap> Bitmap::ConvertTo24() const {
-    if (format_ == PixelFormat::Bgr24) return Copy();
+    if (format_ == PixelFormat::Bgr24)
+        return Copy();
     auto copy = Create(width_, height_, PixelFormat::Bgr24);
-    if (!copy) return nullptr;
-    for (int y = 0; y < height_; ++y) ReadRowAsBgr(*this, y, copy->Row(y));
+    if (!copy)
+        return nullptr;
+    for (int y = 0; y < height_; ++y)
+        ReadRowAsBgr(*this, y, copy->Row(y));
     copy->colours_ = colours_;
     copy->profile_ = profile_;
     return copy;

@@ -94,16 +94,19 @@ VANTORO_VECTOR_CLONES
 void AccumulateTwoRows(const uint8_t* a, uint32_t w0, const uint8_t* b, uint32_t w1, size_t n,
                        bool add, uint32_t* sums) {
     if (add) {
-        for (size_t i = 0; i < n; ++i) sums[i] += w0 * a[i] + w1 * b[i];
+        for (size_t i = 0; i < n; ++i)
+            sums[i] += w0 * a[i] + w1 * b[i];
     } else {
-        for (size_t i = 0; i < n; ++i) sums[i] = w0 * a[i] + w1 * b[i];
+        for (size_t i = 0; i < n; ++i)
+            sums[i] = w0 * a[i] + w1 * b[i];
     }
 }
 
 VANTORO_VECTOR_CLONES
 void NarrowSums(const uint32_t* sums, size_t n, uint16_t* out) {
     constexpr uint32_t half = 1u << (kMiddleShift - 1);
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint16_t>((sums[i] + half) >> kMiddleShift);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<uint16_t>((sums[i] + half) >> kMiddleShift);
 }
 
 // Averages one row of vertically combined values (channels values per pixel) across x.
@@ -124,7 +127,8 @@ void ReduceRow(const uint16_t* middle, const AxisPlan& plan, uint8_t* out) {
         out[0] = static_cast<uint8_t>(b >> kFinalShift);
         out[1] = static_cast<uint8_t>(g >> kFinalShift);
         out[2] = static_cast<uint8_t>(r >> kFinalShift);
-        if constexpr (kTargetBytes == 4) out[3] = 255;
+        if constexpr (kTargetBytes == 4)
+            out[3] = 255;
     }
 }
 
@@ -144,12 +148,15 @@ public:
         }
     }
     int Channels() const { return source_.Format() == PixelFormat::Bgrx32 ? 4 : 3; }
-    size_t Bytes() const { return static_cast<size_t>(rect_.width) * static_cast<size_t>(Channels()); }
+    size_t Bytes() const {
+        return static_cast<size_t>(rect_.width) * static_cast<size_t>(Channels());
+    }
     // slot 0 or 1 picks which expansion buffer an 8-bit row goes to.
     const uint8_t* Row(int y, int slot) {
         const int sourceY = rect_.y + y;
         if (source_.Format() != PixelFormat::Indexed8) {
-            return source_.Row(sourceY) + static_cast<size_t>(rect_.x) * static_cast<size_t>(Channels());
+            return source_.Row(sourceY) +
+                   static_cast<size_t>(rect_.x) * static_cast<size_t>(Channels());
         }
         auto& buffer = expanded_[slot];
         ReadRowAsBgr(source_, sourceY, buffer.data());
@@ -190,11 +197,24 @@ void StretchRows(SourceRows& rows, const AxisPlan& across, const AxisPlan& down,
 
 }  // namespace
 
+Size FitInside(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight) {
+    if (boxWidth <= 0 || boxHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0)
+        return {};
+    const int64_t bw = boxWidth, bh = boxHeight, pw = pictureWidth, ph = pictureHeight;
+    if (bh * pw / ph > bw)
+        return {boxWidth, static_cast<int>(ph * bw / pw)};
+    return {static_cast<int>(pw * bh / ph), boxHeight};
+}
+
 bool StretchHalftone(const Bitmap& source, Rect sourceRect, Bitmap& target, Rect targetRect) {
-    if (target.Format() == PixelFormat::Indexed8) return false;
-    if (!Inside(source, sourceRect) || !Inside(target, targetRect)) return false;
-    if (targetRect.width == 0 || targetRect.height == 0) return true;
-    if (sourceRect.width == 0 || sourceRect.height == 0) return true;
+    if (target.Format() == PixelFormat::Indexed8)
+        return false;
+    if (!Inside(source, sourceRect) || !Inside(target, targetRect))
+        return false;
+    if (targetRect.width == 0 || targetRect.height == 0)
+        return true;
+    if (sourceRect.width == 0 || sourceRect.height == 0)
+        return true;
 
     const AxisPlan across = PlanAxis(sourceRect.width, targetRect.width);
     const AxisPlan down = PlanAxis(sourceRect.height, targetRect.height);
@@ -212,6 +232,18 @@ bool StretchHalftone(const Bitmap& source, Rect sourceRect, Bitmap& target, Rect
         StretchRows<3, 3>(rows, across, down, target, targetRect);
     }
     return true;
+}
+
+std::unique_ptr<Bitmap> StretchToFit(const Bitmap& source, int boxWidth, int boxHeight) {
+    const Size size = FitInside(boxWidth, boxHeight, source.Width(), source.Height());
+    if (size.width == 0 || size.height == 0)
+        return nullptr;
+    auto fitted = Bitmap::Create(size.width, size.height, PixelFormat::Bgrx32);
+    if (fitted) {
+        (void)StretchHalftone(source, {0, 0, source.Width(), source.Height()}, *fitted,
+                              {0, 0, size.width, size.height});
+    }
+    return fitted;
 }
 
 }  // namespace platform

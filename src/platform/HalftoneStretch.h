@@ -14,6 +14,24 @@ struct Rect {
     int height = 0;
 };
 
+/// A size in pixels.
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+/// The largest size at which a picture of pictureWidth x pictureHeight fits in a box of
+/// boxWidth x boxHeight keeping its proportions, in integer arithmetic with remainders cut off:
+/// with t = (boxHeight x pictureWidth) div pictureHeight, the width limits when t > boxWidth,
+/// else the height. 0 x 0 when the box or the picture has no area.
+[[nodiscard]] Size FitInside(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight);
+
+/// A picture side scaled to percent: (side x percent) div 100, the remainder cut off.
+[[nodiscard]] constexpr int ShrunkSide(int side, int percent) {
+    return static_cast<int>(int64_t{side} * percent / 100);
+}
+
 /// Stretches sourceRect of source into targetRect of target. Each axis is handled on its own:
 ///  - shrinking: each target pixel is the area-weighted average of the source pixels it covers,
 ///    with fractional coverage at its edges (a box filter);
@@ -26,5 +44,10 @@ struct Rect {
 /// target is 8-bit; a rectangle of width or height 0 draws nothing and returns true.
 [[nodiscard]] bool StretchHalftone(const Bitmap& source, Rect sourceRect, Bitmap& target,
                                    Rect targetRect);
+
+/// The whole of source stretched to FitInside(boxWidth, boxHeight, ...) in a new 32-bit bitmap,
+/// as a preview pane shows it; null when that size has no area or the memory cannot be had.
+[[nodiscard]] std::unique_ptr<Bitmap> StretchToFit(const Bitmap& source, int boxWidth,
+                                                   int boxHeight);
 
 }  // namespace platform

@@ -35,9 +35,12 @@ uint32_t CodeForExit(int exitCode) {
 }  // namespace
 
 uint32_t MapiSendMail(uintptr_t, uintptr_t, const MapiMessage* message, uint32_t, uint32_t) {
-    if (!mailCommand) mailCommand = FindOnPath("xdg-email");
-    if (mailCommand->empty()) return MAPI_E_USER_ABORT;
-    if (message == nullptr) return MAPI_E_FAILURE;
+    if (!mailCommand)
+        mailCommand = FindOnPath("xdg-email");
+    if (mailCommand->empty())
+        return MAPI_E_USER_ABORT;
+    if (message == nullptr)
+        return MAPI_E_FAILURE;
 
     std::vector<std::string> argv = {*mailCommand};
     if (message->lpszSubject != nullptr) {
@@ -45,24 +48,34 @@ uint32_t MapiSendMail(uintptr_t, uintptr_t, const MapiMessage* message, uint32_t
         argv.push_back(message->lpszSubject);
     }
     for (uint32_t i = 0; i < message->nFileCount && message->lpFiles != nullptr; ++i) {
-        if (message->lpFiles[i].lpszPathName == nullptr) continue;
+        if (message->lpFiles[i].lpszPathName == nullptr)
+            continue;
         argv.push_back("--attach");
         argv.push_back(message->lpFiles[i].lpszPathName);
     }
     int error = 0;
     const int pid = StartProcess(argv, &error);
-    if (pid < 0) return MAPI_E_FAILURE;
+    if (pid < 0)
+        return MAPI_E_FAILURE;
     const std::optional<int> exitCode = WaitForExit(pid, kMailWaitMs, waitIdle);
     // Still running: xdg-email waits on a mail program it started, which has the message.
     return exitCode ? CodeForExit(*exitCode) : SUCCESS_SUCCESS;
 }
 
-void SetMailWaitIdle(std::function<void()> idle) { waitIdle = std::move(idle); }
+void SetMailWaitIdle(std::function<void()> idle) {
+    waitIdle = std::move(idle);
+}
 
-void SetSendMailCallForTesting(SendMailCall call) { Call() = call ? std::move(call) : SendMailCall(MapiSendMail); }
+void SetSendMailCallForTesting(SendMailCall call) {
+    Call() = call ? std::move(call) : SendMailCall(MapiSendMail);
+}
 
-const SendMailCall& SendMail() { return Call(); }
+const SendMailCall& SendMail() {
+    return Call();
+}
 
-void ResetMailAvailabilityForTesting() { mailCommand.reset(); }
+void ResetMailAvailabilityForTesting() {
+    mailCommand.reset();
+}
 
 }  // namespace platform

@@ -10,8 +10,9 @@
 namespace platform {
 
 /// The send call's signature: session, parent window, message, flags, reserved.
-using SendMailCall = std::function<uint32_t(uintptr_t lhSession, uintptr_t ulUIParam, const MapiMessage* lpMessage,
-                                            uint32_t flFlags, uint32_t ulReserved)>;
+using SendMailCall =
+    std::function<uint32_t(uintptr_t lhSession, uintptr_t ulUIParam, const MapiMessage* lpMessage,
+                           uint32_t flFlags, uint32_t ulReserved)>;
 
 /// Hands the message to the mail program. Whether there is one is decided once per run, at the
 /// first call: an xdg-email on PATH. Without one every call returns 1 (MAPI_E_USER_ABORT). Else
@@ -19,8 +20,8 @@ using SendMailCall = std::function<uint32_t(uintptr_t lhSession, uintptr_t ulUIP
 /// it exits 0 or is still busy after a few seconds (the mail program then has the message),
 /// MAPI_E_NOT_SUPPORTED when it finds no mail program (exit 3), MAPI_E_ATTACHMENT_NOT_FOUND for
 /// a missing file (exit 2), MAPI_E_FAILURE otherwise.
-uint32_t MapiSendMail(uintptr_t lhSession, uintptr_t ulUIParam, const MapiMessage* lpMessage, uint32_t flFlags,
-                      uint32_t ulReserved);
+uint32_t MapiSendMail(uintptr_t lhSession, uintptr_t ulUIParam, const MapiMessage* lpMessage,
+                      uint32_t flFlags, uint32_t ulReserved);
 
 /// Runs while a send waits for xdg-email, so that the window keeps painting.
 void SetMailWaitIdle(std::function<void()> idle);

@@ -18,7 +18,8 @@ uint64_t MachineLimit() {
     struct rlimit addressSpace {};
     if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY) {
         const uint64_t half = static_cast<uint64_t>(addressSpace.rlim_cur) / 2;
-        if (half < limit) limit = half;
+        if (half < limit)
+            limit = half;
     }
     return limit;
 }
@@ -26,11 +27,14 @@ uint64_t MachineLimit() {
 }  // namespace
 
 uint64_t PictureMemoryLimit() {
-    if (testLimit != 0) return testLimit;
+    if (testLimit != 0)
+        return testLimit;
     static const uint64_t machineLimit = MachineLimit();
     return machineLimit;
 }
 
-void SetPictureMemoryLimitForTesting(uint64_t bytes) { testLimit = bytes; }
+void SetPictureMemoryLimitForTesting(uint64_t bytes) {
+    testLimit = bytes;
+}
 
 }  // namespace platform

@@ -22,14 +22,38 @@ uint32_t Read32(const uint8_t* p, bool bigEndian) {
 // Where stored pixel (x, y) of a w x h picture lands in the upright picture.
 void UprightPosition(int orientation, int w, int h, int x, int y, int* u, int* v) {
     switch (orientation) {
-        case 2: *u = w - 1 - x; *v = y; break;
-        case 3: *u = w - 1 - x; *v = h - 1 - y; break;
-        case 4: *u = x; *v = h - 1 - y; break;
-        case 5: *u = y; *v = x; break;
-        case 6: *u = h - 1 - y; *v = x; break;
-        case 7: *u = h - 1 - y; *v = w - 1 - x; break;
-        case 8: *u = y; *v = w - 1 - x; break;
-        default: *u = x; *v = y; break;
+        case 2:
+            *u = w - 1 - x;
+            *v = y;
+            break;
+        case 3:
+            *u = w - 1 - x;
+            *v = h - 1 - y;
+            break;
+        case 4:
+            *u = x;
+            *v = h - 1 - y;
+            break;
+        case 5:
+            *u = y;
+            *v = x;
+            break;
+        case 6:
+            *u = h - 1 - y;
+            *v = x;
+            break;
+        case 7:
+            *u = h - 1 - y;
+            *v = w - 1 - x;
+            break;
+        case 8:
+            *u = y;
+            *v = w - 1 - x;
+            break;
+        default:
+            *u = x;
+            *v = y;
+            break;
     }
 }
 
@@ -37,7 +61,8 @@ void UprightPosition(int orientation, int w, int h, int x, int y, int* u, int* v
 
 int ReadExifOrientation(const uint8_t* data, size_t length) {
     static constexpr uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (data == nullptr || length < 6 + 8 || std::memcmp(data, kExifHeader, 6) != 0) return 1;
+    if (data == nullptr || length < 6 + 8 || std::memcmp(data, kExifHeader, 6) != 0)
+        return 1;
     const uint8_t* tiff = data + 6;
     const size_t size = length - 6;
     bool bigEndian;
@@ -48,16 +73,21 @@ int ReadExifOrientation(const uint8_t* data, size_t length) {
     } else {
         return 1;
     }
-    if (Read16(tiff + 2, bigEndian) != 42) return 1;
+    if (Read16(tiff + 2, bigEndian) != 42)
+        return 1;
     const uint32_t ifd = Read32(tiff + 4, bigEndian);
-    if (ifd > size || size - ifd < 2) return 1;
+    if (ifd > size || size - ifd < 2)
+        return 1;
     const uint32_t entries = Read16(tiff + ifd, bigEndian);
     for (uint32_t i = 0; i < entries; ++i) {
         const uint64_t at = uint64_t{ifd} + 2 + uint64_t{i} * 12;
-        if (at + 12 > size) return 1;
+        if (at + 12 > size)
+            return 1;
         const uint8_t* entry = tiff + at;
-        if (Read16(entry, bigEndian) != kOrientationTag) continue;
-        if (Read16(entry + 2, bigEndian) != kTypeShort || Read32(entry + 4, bigEndian) != 1) return 1;
+        if (Read16(entry, bigEndian) != kOrientationTag)
+            continue;
+        if (Read16(entry + 2, bigEndian) != kTypeShort || Read32(entry + 4, bigEndian) != 1)
+            return 1;
         const int value = Read16(entry + 8, bigEndian);
         return value >= 1 && value <= 8 ? value : 1;
     }

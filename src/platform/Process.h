@@ -19,6 +19,7 @@ namespace platform {
 /// Waits at most timeoutMs for the process pid (from StartProcess) to end, calling idle between
 /// short polls. Returns its exit code (128 + the signal when a signal ended it), or nothing when
 /// it is still running; it is then reaped later.
-[[nodiscard]] std::optional<int> WaitForExit(int pid, int timeoutMs, const std::function<void()>& idle);
+[[nodiscard]] std::optional<int> WaitForExit(int pid, int timeoutMs,
+                                             const std::function<void()>& idle);
 
 }  // namespace platform

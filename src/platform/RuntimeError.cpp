@@ -8,11 +8,15 @@ namespace platform {
 
 namespace {
 
-void PrintRuntimeError(int code) { std::fprintf(stderr, "Runtime error %d\n", code); }
+void PrintRuntimeError(int code) {
+    std::fprintf(stderr, "Runtime error %d\n", code);
+}
 
 RuntimeErrorReporter reporter = PrintRuntimeError;
 
-void OnOutOfMemory() { RaiseRuntimeError(kOutOfMemoryError); }
+void OnOutOfMemory() {
+    RaiseRuntimeError(kOutOfMemoryError);
+}
 
 }  // namespace
 
@@ -30,6 +34,8 @@ void RaiseRuntimeError(int code) {
     std::_Exit(code);
 }
 
-void InstallOutOfMemoryHandler() { std::set_new_handler(OnOutOfMemory); }
+void InstallOutOfMemoryHandler() {
+    std::set_new_handler(OnOutOfMemory);
+}
 
 }  // namespace platform

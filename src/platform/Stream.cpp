@@ -20,8 +20,10 @@ constexpr size_t kMaxChunk = size_t{1} << 30;
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
@@ -55,15 +57,20 @@ std::unique_ptr<FileReadStream> FileReadStream::Open(const std::string& path, in
         return nullptr;
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     *error = 0;
-    return std::unique_ptr<FileReadStream>(new FileReadStream(fd, static_cast<uint64_t>(st.st_size)));
+    return std::unique_ptr<FileReadStream>(
+        new FileReadStream(fd, static_cast<uint64_t>(st.st_size)));
 }
 
-FileReadStream::~FileReadStream() { ::close(fd_); }
+FileReadStream::~FileReadStream() {
+    ::close(fd_);
+}
 
 bool FileReadStream::SetPosition(uint64_t position) {
-    if (position > static_cast<uint64_t>(LLONG_MAX)) return false;
+    if (position > static_cast<uint64_t>(LLONG_MAX))
+        return false;
     position_ = position;
     return true;
 }
@@ -74,12 +81,14 @@ size_t FileReadStream::Read(void* buffer, size_t count) {
     while (done < count) {
         const size_t chunk = count - done < kMaxChunk ? count - done : kMaxChunk;
         const ssize_t n = ::pread(fd_, out + done, chunk, static_cast<off_t>(position_));
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
             lastError_ = errno;
             break;
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         done += static_cast<size_t>(n);
         position_ += static_cast<uint64_t>(n);
     }
@@ -134,12 +143,15 @@ std::unique_ptr<FileWriteStream> FileWriteStream::Create(const std::string& path
 }
 
 FileWriteStream::~FileWriteStream() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temporary_.c_str());
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!committed_)
+        ::unlink(temporary_.c_str());
 }
 
 bool FileWriteStream::SetPosition(uint64_t position) {
-    if (position > size_) return false;
+    if (position > size_)
+        return false;
     position_ = position;
     return true;
 }
@@ -150,9 +162,11 @@ size_t FileWriteStream::Write(const void* buffer, size_t count) {
     while (done < count) {
         const size_t chunk = count - done < kMaxChunk ? count - done : kMaxChunk;
         const ssize_t n = ::pwrite(fd_, in + done, chunk, static_cast<off_t>(position_));
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0) {
-            if (firstError_ == 0) firstError_ = n < 0 ? errno : ENOSPC;
+            if (firstError_ == 0)
+                firstError_ = n < 0 ? errno : ENOSPC;
             break;
         }
         done += static_cast<size_t>(n);
@@ -160,49 +174,67 @@ size_t FileWriteStream::Write(const void* buffer, size_t count) {
     }
     // Like a file opened for writing whose every write cuts it after the written bytes.
     size_ = position_;
-    if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0 && firstError_ == 0) firstError_ = errno;
+    if (::ftruncate(fd_, static_cast<off_t>(size_)) != 0 && firstError_ == 0)
+        firstError_ = errno;
     return done;
 }
 
-size_t FileWriteStream::Read(void*, size_t) { return 0; }
+size_t FileWriteStream::Read(void*, size_t) {
+    return 0;
+}
 
 int FileWriteStream::Commit() {
-    if (committed_) return 0;
-    if (firstError_ != 0) return firstError_;
-    if (::fchmod(fd_, mode_) != 0) return errno;
-    if (::fsync(fd_) != 0) return errno;
+    if (committed_)
+        return 0;
+    if (firstError_ != 0)
+        return firstError_;
+    if (::fchmod(fd_, mode_) != 0)
+        return errno;
+    if (::fsync(fd_) != 0)
+        return errno;
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) return errno;
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return errno;
+    if (::close(fd) != 0)
+        return errno;
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+        return errno;
     committed_ = true;
     return 0;
 }
 
 // ---- MemoryStream ----
 
-MemoryStream::~MemoryStream() { std::free(data_); }
+MemoryStream::~MemoryStream() {
+    std::free(data_);
+}
 
 bool MemoryStream::Reserve(uint64_t capacity) {
-    if (capacity <= capacity_) return true;
-    if (capacity > SIZE_MAX / 2) return false;
+    if (capacity <= capacity_)
+        return true;
+    if (capacity > SIZE_MAX / 2)
+        return false;
     auto* grown = static_cast<uint8_t*>(std::realloc(data_, static_cast<size_t>(capacity)));
-    if (grown == nullptr) return false;
+    if (grown == nullptr)
+        return false;
     data_ = grown;
     capacity_ = capacity;
     return true;
 }
 
 bool MemoryStream::SetSize(uint64_t size) {
-    if (!Reserve(size)) return false;
-    if (size > size_) std::memset(data_ + size_, 0, static_cast<size_t>(size - size_));
+    if (!Reserve(size))
+        return false;
+    if (size > size_)
+        std::memset(data_ + size_, 0, static_cast<size_t>(size - size_));
     size_ = size;
-    if (position_ > size_) position_ = size_;
+    if (position_ > size_)
+        position_ = size_;
     return true;
 }
 
 bool MemoryStream::SetPosition(uint64_t position) {
-    if (position > size_) return false;
+    if (position > size_)
+        return false;
     position_ = position;
     return true;
 }
@@ -210,23 +242,28 @@ bool MemoryStream::SetPosition(uint64_t position) {
 size_t MemoryStream::Read(void* buffer, size_t count) {
     const uint64_t left = size_ - position_;
     const size_t n = count < left ? count : static_cast<size_t>(left);
-    if (n > 0) std::memcpy(buffer, data_ + position_, n);
+    if (n > 0)
+        std::memcpy(buffer, data_ + position_, n);
     position_ += n;
     return n;
 }
 
 size_t MemoryStream::Write(const void* buffer, size_t count) {
-    if (count == 0) return 0;
+    if (count == 0)
+        return 0;
     const uint64_t end = position_ + count;
     if (end > capacity_) {
         uint64_t capacity = capacity_ < 4096 ? 4096 : capacity_;
-        while (capacity < end) capacity += capacity / 2;
+        while (capacity < end)
+            capacity += capacity / 2;
         // Running out of memory here ends the program, like every other failed allocation.
-        if (!Reserve(capacity) && !Reserve(end)) RaiseRuntimeError(kOutOfMemoryError);
+        if (!Reserve(capacity) && !Reserve(end))
+            RaiseRuntimeError(kOutOfMemoryError);
     }
     std::memcpy(data_ + position_, buffer, count);
     position_ = end;
-    if (end > size_) size_ = end;
+    if (end > size_)
+        size_ = end;
     return count;
 }
 

@@ -15,7 +15,8 @@ char programName[] = "vantoro";
 char* programArguments[] = {programName, nullptr};
 
 void ReportInMessageBox(int code) {
-    if (QApplication::instance() != nullptr) Modal().ShowRuntimeError(code);
+    if (QApplication::instance() != nullptr)
+        Modal().ShowRuntimeError(code);
 }
 
 }  // namespace
@@ -45,9 +46,15 @@ void InstallRuntimeErrorReport() {
     platform::InstallOutOfMemoryHandler();
 }
 
-void ProcessPaintEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void ProcessPaintEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
-BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
+}
 
 }  // namespace ui

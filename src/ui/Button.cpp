@@ -15,7 +15,8 @@ Button::Button(QWidget* parent, const std::string& caption, bool autoWidth)
         resize(width(), kHeight);
     }
     QObject::connect(this, &QPushButton::clicked, this, [this] {
-        if (OnClick) OnClick(*this);
+        if (OnClick)
+            OnClick(*this);
     });
 }
 

@@ -14,11 +14,13 @@ ComboBox::ComboBox(QWidget* parent, const std::vector<std::string>& entries)
     QPalette palette = this->palette();
     palette.setColor(QPalette::Button, palette.color(QPalette::Base));
     setPalette(palette);
-    for (const std::string& entry : entries) addItem(QString::fromStdString(entry));
+    for (const std::string& entry : entries)
+        addItem(QString::fromStdString(entry));
     setCurrentIndex(-1);
     QObject::connect(this, &QComboBox::activated, this, [this](int index) { selected_ = index; });
-    QObject::connect(lineEdit(), &QLineEdit::textEdited, this,
-                     [this](const QString& text) { selected_ = findText(text, Qt::MatchFixedString); });
+    QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        selected_ = findText(text, Qt::MatchFixedString);
+    });
 }
 
 void ComboBox::SetSelectedIndex(int index) {

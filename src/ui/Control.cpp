@@ -29,13 +29,16 @@ void ArrangeDocked(QWidget* container) {
     std::vector<DockedChild> children;
     for (QObject* object : container->children()) {
         auto* widget = qobject_cast<QWidget*>(object);
-        if (widget == nullptr || widget->isWindow()) continue;
+        if (widget == nullptr || widget->isWindow())
+            continue;
         const Dock dock = DockOf(widget);
-        if (dock == Dock::None) continue;
+        if (dock == Dock::None)
+            continue;
         docked.push_back(widget);
         children.push_back({dock, widget->width(), widget->height()});
     }
-    if (docked.empty()) return;
+    if (docked.empty())
+        return;
     const QSize client = ClientSize(container);
     const QPoint origin = ClientOrigin(container);
     const std::vector<Placement> places = LayOutDocked(client.width(), client.height(), children);

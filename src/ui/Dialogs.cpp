@@ -15,7 +15,7 @@ public:
     std::optional<std::string> ChooseFile(const FileDialog& d) override {
         QFileDialog dialog(d.Owner);
         dialog.setAcceptMode(d.DialogKind == FileDialog::Kind::Save ? QFileDialog::AcceptSave
-                                                                     : QFileDialog::AcceptOpen);
+                                                                    : QFileDialog::AcceptOpen);
         dialog.setFileMode(d.DialogKind == FileDialog::Kind::Open && d.FileMustExist
                                ? QFileDialog::ExistingFile
                                : QFileDialog::AnyFile);
@@ -23,9 +23,12 @@ public:
         patterns.replace(';', ' ');
         dialog.setNameFilter(QString::fromStdString(d.FilterName) + " (" + patterns + ")");
         dialog.setDefaultSuffix(QString::fromStdString(d.DefaultExtension));
-        if (!d.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (!d.FileName.empty()) dialog.selectFile(QString::fromStdString(d.FileName));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        if (!d.OverwritePrompt)
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!d.FileName.empty())
+            dialog.selectFile(QString::fromStdString(d.FileName));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
         return dialog.selectedFiles().first().toStdString();
     }
 
@@ -39,7 +42,8 @@ public:
     }
 
     void ShowRuntimeError(int code) override {
-        QMessageBox box(QMessageBox::NoIcon, "Error", QString("Runtime error %1").arg(code), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::NoIcon, "Error", QString("Runtime error %1").arg(code),
+                        QMessageBox::Ok);
         box.exec();
     }
 };
@@ -49,9 +53,13 @@ ModalServices* current = &qtServices;
 
 }  // namespace
 
-ModalServices& Modal() { return *current; }
+ModalServices& Modal() {
+    return *current;
+}
 
-void SetModalServices(ModalServices* services) { current = services != nullptr ? services : &qtServices; }
+void SetModalServices(ModalServices* services) {
+    current = services != nullptr ? services : &qtServices;
+}
 
 bool FileDialog::Execute() {
     std::optional<std::string> chosen = Modal().ChooseFile(*this);
@@ -59,10 +67,13 @@ bool FileDialog::Execute() {
         FileName = *chosen;
         return true;
     }
-    if (DialogKind == Kind::Save) FileName.clear();
+    if (DialogKind == Kind::Save)
+        FileName.clear();
     return false;
 }
 
-void ShowMessage(const Window& owner, const std::string& text) { Modal().ShowMessage(owner, text); }
+void ShowMessage(const Window& owner, const std::string& text) {
+    Modal().ShowMessage(owner, text);
+}
 
 }  // namespace ui

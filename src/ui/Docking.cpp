@@ -14,17 +14,20 @@ std::vector<Placement> LayOutDocked(int clientWidth, int clientHeight,
     const auto clamp = [](int size) { return std::max(size, 0); };
 
     for (size_t i = 0; i < children.size(); ++i) {
-        if (children[i].dock != Dock::Top) continue;
+        if (children[i].dock != Dock::Top)
+            continue;
         placements[i] = {left, top, clamp(right - left), clamp(children[i].height)};
         top += placements[i].height + kDockMargin;
     }
     for (size_t i = 0; i < children.size(); ++i) {
-        if (children[i].dock != Dock::Left) continue;
+        if (children[i].dock != Dock::Left)
+            continue;
         placements[i] = {left, top, clamp(children[i].width), clamp(bottom - top)};
         left += placements[i].width + kDockMargin;
     }
     for (size_t i = 0; i < children.size(); ++i) {
-        if (children[i].dock != Dock::Fill) continue;
+        if (children[i].dock != Dock::Fill)
+            continue;
         placements[i] = {left, top, clamp(right - left), clamp(bottom - top)};
     }
     return placements;

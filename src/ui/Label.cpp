@@ -17,10 +17,13 @@ Label::Label(QWidget* parent, const std::string& caption, bool autoSize)
 
 void Label::SetCaption(const std::string& caption) {
     setText(QString::fromStdString(caption));
-    if (autoSize_) FitToCaption();
+    if (autoSize_)
+        FitToCaption();
 }
 
-std::string Label::Caption() const { return text().toStdString(); }
+std::string Label::Caption() const {
+    return text().toStdString();
+}
 
 void Label::FitToCaption() {
     const QFontMetrics metrics(font());
@@ -29,7 +32,8 @@ void Label::FitToCaption() {
 
 void Label::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        OnClick) {
         OnClick(*this);
     }
 }

@@ -10,7 +10,8 @@ void Canvas::Fill(Colour colour, int width, int height) {
 }
 
 void Canvas::DrawBitmap(const platform::Bitmap& bitmap, int x, int y) {
-    if (bitmap.Width() == 0 || bitmap.Height() == 0) return;
+    if (bitmap.Width() == 0 || bitmap.Height() == 0)
+        return;
     QImage::Format format;
     switch (bitmap.Format()) {
         case platform::PixelFormat::Bgrx32:

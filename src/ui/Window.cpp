@@ -16,22 +16,26 @@ Window::~Window() {
     hide();
     for (auto release = releases_.rbegin(); release != releases_.rend(); ++release) {
         release->run();
-        if (OnReleased) OnReleased(release->name);
+        if (OnReleased)
+            OnReleased(release->name);
     }
     releases_.clear();
     const QObjectList children = this->children();
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        if ((*child)->isWidgetType()) delete *child;
+        if ((*child)->isWidgetType())
+            delete *child;
     }
 }
 
 void Window::CentreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
+    if (screen == nullptr)
+        return;
     const QRect whole = screen->geometry();
     const QSize outer = isVisible() ? frameGeometry().size() : size();
     // move() places the frame's top-left corner of a top-level window.
-    move(whole.x() + (whole.width() - outer.width()) / 2, whole.y() + (whole.height() - outer.height()) / 2);
+    move(whole.x() + (whole.width() - outer.width()) / 2,
+         whole.y() + (whole.height() - outer.height()) / 2);
     centreWhenShown_ = !isVisible();
 }
 

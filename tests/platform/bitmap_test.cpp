@@ -19,9 +19,11 @@ TEST(Bitmap, CreatesZeroFilledWithPaddedRows) {
         ASSERT_TRUE(b);
         EXPECT_EQ(b->Stride(), c.stride);
         for (int y = 0; y < 3; ++y) {
-            for (size_t i = 0; i < c.stride; ++i) ASSERT_EQ(b->Row(y)[i], 0);
+            for (size_t i = 0; i < c.stride; ++i)
+                ASSERT_EQ(b->Row(y)[i], 0);
         }
-        for (const auto& colour : b->Colours()) EXPECT_EQ(colour, platform::Rgb{});
+        for (const auto& colour : b->Colours())
+            EXPECT_EQ(colour, platform::Rgb{});
     }
 }
 

@@ -16,15 +16,18 @@ namespace {
 // Weights of one axis, written plainly in doubles: the covered share of each source pixel when
 // shrinking, linear interpolation between pixel centres when enlarging.
 std::vector<std::vector<double>> AxisWeights(int source, int target) {
-    std::vector<std::vector<double>> w(static_cast<size_t>(target), std::vector<double>(static_cast<size_t>(source)));
+    std::vector<std::vector<double>> w(static_cast<size_t>(target),
+                                       std::vector<double>(static_cast<size_t>(source)));
     for (int j = 0; j < target; ++j) {
         if (target <= source) {
             const double scale = static_cast<double>(source) / target;
             const double low = j * scale;
             const double high = (j + 1) * scale;
             for (int i = 0; i < source; ++i) {
-                const double overlap = std::min(high, i + 1.0) - std::max(low, static_cast<double>(i));
-                if (overlap > 0) w[j][i] = overlap / scale;
+                const double overlap =
+                    std::min(high, i + 1.0) - std::max(low, static_cast<double>(i));
+                if (overlap > 0)
+                    w[j][i] = overlap / scale;
             }
         } else {
             double centre = (j + 0.5) * source / target - 0.5;
@@ -32,7 +35,8 @@ std::vector<std::vector<double>> AxisWeights(int source, int target) {
             const int below = static_cast<int>(std::floor(centre));
             const double f = centre - below;
             w[j][below] += 1 - f;
-            if (f > 0) w[j][below + 1] += f;
+            if (f > 0)
+                w[j][below + 1] += f;
         }
     }
     return w;
@@ -45,12 +49,15 @@ std::vector<double> Reference(const Bitmap& src, int tw, int th) {
     std::vector<double> out(static_cast<size_t>(tw) * th * 3, 0.0);
     for (int y = 0; y < th; ++y) {
         for (int i = 0; i < src.Height(); ++i) {
-            if (wy[y][i] == 0) continue;
+            if (wy[y][i] == 0)
+                continue;
             for (int x = 0; x < tw; ++x) {
                 for (int j = 0; j < src.Width(); ++j) {
                     const double w = wy[y][i] * wx[x][j];
-                    if (w == 0) continue;
-                    for (int c = 0; c < 3; ++c) out[(static_cast<size_t>(y) * tw + x) * 3 + c] += w * src.Row(i)[j * 3 + c];
+                    if (w == 0)
+                        continue;
+                    for (int c = 0; c < 3; ++c)
+                        out[(static_cast<size_t>(y) * tw + x) * 3 + c] += w * src.Row(i)[j * 3 + c];
                 }
             }
         }
@@ -62,7 +69,8 @@ std::unique_ptr<Bitmap> RandomBitmap(int w, int h, std::mt19937& random) {
     auto b = Bitmap::Create(w, h, PixelFormat::Bgr24);
     std::uniform_int_distribution<int> level(0, 255);
     for (int y = 0; y < h; ++y) {
-        for (int i = 0; i < w * 3; ++i) b->Row(y)[i] = static_cast<uint8_t>(level(random));
+        for (int i = 0; i < w * 3; ++i)
+            b->Row(y)[i] = static_cast<uint8_t>(level(random));
     }
     return b;
 }
@@ -111,7 +119,8 @@ TEST(HalftoneStretch, HandCases) {
     // 2x2 -> 1x1 is the mean of the four pixels.
     auto square = Bitmap::Create(2, 2, PixelFormat::Bgr24);
     const uint8_t values[4] = {0, 100, 200, 255};
-    for (int i = 0; i < 4; ++i) square->Row(i / 2)[(i % 2) * 3] = values[i];
+    for (int i = 0; i < 4; ++i)
+        square->Row(i / 2)[(i % 2) * 3] = values[i];
     auto one = Bitmap::Create(1, 1, PixelFormat::Bgr24);
     ASSERT_TRUE(StretchHalftone(*square, {0, 0, 2, 2}, *one, {0, 0, 1, 1}));
     EXPECT_EQ(one->Row(0)[0], 139);  // 555 / 4 = 138.75
@@ -134,7 +143,8 @@ TEST(HalftoneStretch, SameSizeIsAnExactCopyAndSetsTheUnusedByte) {
     ASSERT_TRUE(StretchHalftone(*src, {0, 0, 17, 9}, *dst, {0, 0, 17, 9}));
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 17; ++x) {
-            for (int c = 0; c < 3; ++c) ASSERT_EQ(dst->Row(y)[x * 4 + c], src->Row(y)[x * 3 + c]);
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(dst->Row(y)[x * 4 + c], src->Row(y)[x * 3 + c]);
             ASSERT_EQ(dst->Row(y)[x * 4 + 3], 255);
         }
     }
@@ -143,7 +153,8 @@ TEST(HalftoneStretch, SameSizeIsAnExactCopyAndSetsTheUnusedByte) {
 TEST(HalftoneStretch, IndexedSourcesGoThroughTheColourTable) {
     auto src = Bitmap::Create(4, 4, PixelFormat::Indexed8);
     src->SetColour(1, {200, 100, 50});
-    for (int y = 0; y < 4; ++y) std::fill(src->Row(y), src->Row(y) + 4, uint8_t{1});
+    for (int y = 0; y < 4; ++y)
+        std::fill(src->Row(y), src->Row(y) + 4, uint8_t{1});
     auto dst = Bitmap::Create(2, 2, PixelFormat::Bgr24);
     ASSERT_TRUE(StretchHalftone(*src, {0, 0, 4, 4}, *dst, {0, 0, 2, 2}));
     EXPECT_EQ(dst->Row(1)[3], 50);

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include "support/JpegFixtures.h"
 #include "support/Unprivileged.h"
@@ -21,7 +21,8 @@ TEST(MemoryStream, GrowsOnWriteAndReadsBack) {
     MemoryStream s;
     EXPECT_EQ(s.Size(), 0u);
     Bytes block(10000);
-    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<uint8_t>(i);
     EXPECT_EQ(s.Write(block.data(), block.size()), block.size());
     EXPECT_EQ(s.Size(), 10000u);
     EXPECT_EQ(s.Position(), 10000u);
@@ -40,7 +41,8 @@ TEST(MemoryStream, SetSizeAllocatesZeroedBytesAndKeepsPosition) {
     EXPECT_EQ(s.Size(), 300u);
     EXPECT_EQ(s.Position(), 0u);
     ASSERT_NE(s.Memory(), nullptr);
-    for (int i = 0; i < 300; ++i) ASSERT_EQ(s.Memory()[i], 0);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(s.Memory()[i], 0);
     EXPECT_FALSE(s.SetSize(uint64_t{1} << 62)) << "an impossible size is refused";
     EXPECT_EQ(s.Size(), 300u);
 }
@@ -64,7 +66,8 @@ TEST(FileReadStream, ReadsFromPositionAndRefusesNonFiles) {
     EXPECT_FALSE(FileReadStream::Open(dir.Path(), &error));
     EXPECT_EQ(error, EISDIR);
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-    EXPECT_FALSE(FileReadStream::Open(dir.File("pipe"), &error)) << "a pipe must not block the open";
+    EXPECT_FALSE(FileReadStream::Open(dir.File("pipe"), &error))
+        << "a pipe must not block the open";
 }
 
 TEST(FileWriteStream, ReplacesTargetOnlyOnCommit) {

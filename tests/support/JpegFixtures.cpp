@@ -5,9 +5,9 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <random>
 #include <stdexcept>
 
@@ -20,7 +20,8 @@ Picture MakePicture(int width, int height, const std::function<void(int, int, ui
     p.components = 3;
     p.samples.resize(static_cast<size_t>(width) * height * 3);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) colour(x, y, p.At(x, y));
+        for (int x = 0; x < width; ++x)
+            colour(x, y, p.At(x, y));
     }
     return p;
 }
@@ -79,13 +80,15 @@ Bytes ExifBlock(int orientation, bool bigEndian) {
 
 Bytes FakeIccProfile(size_t size, const char* space) {
     Bytes profile(size);
-    for (size_t i = 0; i < size; ++i) profile[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t i = 0; i < size; ++i)
+        profile[i] = static_cast<uint8_t>(i * 7 + 3);
     const uint32_t length = static_cast<uint32_t>(size);
     profile[0] = static_cast<uint8_t>(length >> 24);
     profile[1] = static_cast<uint8_t>(length >> 16);
     profile[2] = static_cast<uint8_t>(length >> 8);
     profile[3] = static_cast<uint8_t>(length);
-    for (int i = 0; i < 4; ++i) profile[16 + static_cast<size_t>(i)] = static_cast<uint8_t>(space[i]);
+    for (int i = 0; i < 4; ++i)
+        profile[16 + static_cast<size_t>(i)] = static_cast<uint8_t>(space[i]);
     return profile;
 }
 
@@ -114,12 +117,16 @@ Bytes Encode(const Picture& picture, const EncodeOptions& options) {
             c.in_color_space = JCS_CMYK;
             break;
     }
-    if (picture.components != c.input_components) throw std::runtime_error("component mismatch");
+    if (picture.components != c.input_components)
+        throw std::runtime_error("component mismatch");
     jpeg_set_defaults(&c);
-    if (options.space == Space::Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
-    if (options.space == Space::Cmyk && !options.adobeMarker) c.write_Adobe_marker = FALSE;
+    if (options.space == Space::Ycck)
+        jpeg_set_colorspace(&c, JCS_YCCK);
+    if (options.space == Space::Cmyk && !options.adobeMarker)
+        c.write_Adobe_marker = FALSE;
     jpeg_set_quality(&c, options.quality, TRUE);
-    if (options.progressive) jpeg_simple_progression(&c);
+    if (options.progressive)
+        jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     if (options.exifOrientation != 0) {
         const Bytes exif = ExifBlock(options.exifOrientation, options.exifBigEndian);
@@ -148,7 +155,8 @@ Picture Decode(const Bytes& jpeg) {
     jpeg_create_decompress(&d);
     jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&d, TRUE);
-    if (d.out_color_space != JCS_GRAYSCALE) d.out_color_space = JCS_RGB;
+    if (d.out_color_space != JCS_GRAYSCALE)
+        d.out_color_space = JCS_RGB;
     jpeg_start_decompress(&d);
     Picture p;
     p.width = static_cast<int>(d.output_width);
@@ -156,7 +164,8 @@ Picture Decode(const Bytes& jpeg) {
     p.components = d.output_components;
     p.samples.resize(static_cast<size_t>(p.width) * p.height * p.components);
     while (d.output_scanline < d.output_height) {
-        JSAMPROW row = p.samples.data() + static_cast<size_t>(d.output_scanline) * p.width * p.components;
+        JSAMPROW row =
+            p.samples.data() + static_cast<size_t>(d.output_scanline) * p.width * p.components;
         jpeg_read_scanlines(&d, &row, 1);
     }
     jpeg_finish_decompress(&d);
@@ -166,7 +175,8 @@ Picture Decode(const Bytes& jpeg) {
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -177,7 +187,8 @@ Bytes ReadFile(const std::string& path) {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantoro-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 

@@ -38,9 +38,9 @@ struct EncodeOptions {
     Space space = Space::YCbCr;
     int quality = 95;
     bool progressive = false;
-    bool adobeMarker = true;      // only for CMYK: false writes no Adobe marker
-    Bytes iccProfile;             // written with jpeg_write_icc_profile when not empty
-    int exifOrientation = 0;      // 1..8 writes an Exif block with that orientation
+    bool adobeMarker = true;  // only for CMYK: false writes no Adobe marker
+    Bytes iccProfile;         // written with jpeg_write_icc_profile when not empty
+    int exifOrientation = 0;  // 1..8 writes an Exif block with that orientation
     bool exifBigEndian = false;
 };
 

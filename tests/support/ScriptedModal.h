@@ -25,7 +25,8 @@ public:
     std::optional<std::string> ChooseFile(const ui::FileDialog& dialog) override {
         shownNames.push_back(dialog.FileName);
         shownKinds.push_back(dialog.DialogKind);
-        if (answers.empty()) return std::nullopt;
+        if (answers.empty())
+            return std::nullopt;
         std::optional<std::string> answer = answers.front();
         answers.pop_front();
         return answer;

@@ -23,7 +23,9 @@ public:
     [[nodiscard]] std::vector<std::string> Arguments(const std::string& name) const;
     /// Waits up to two seconds for the stand-in to have been called; true when it was.
     [[nodiscard]] bool WaitForCall(const std::string& name) const;
-    [[nodiscard]] std::string Log(const std::string& name) const { return dir_.File(name + ".log"); }
+    [[nodiscard]] std::string Log(const std::string& name) const {
+        return dir_.File(name + ".log");
+    }
 
 private:
     TempDir dir_;

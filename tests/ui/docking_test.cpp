@@ -11,7 +11,10 @@ namespace {
 // The main window's docked children in creation order: TopPanel, LeftPanel, PaneSplitter,
 // RightPanel, with their own sizes at start-up.
 std::vector<ui::DockedChild> MainWindowChildren(int leftWidth = 389) {
-    return {{Dock::Top, 771, 65}, {Dock::Left, leftWidth, 442}, {Dock::Left, 4, 442}, {Dock::Fill, 374, 442}};
+    return {{Dock::Top, 771, 65},
+            {Dock::Left, leftWidth, 442},
+            {Dock::Left, 4, 442},
+            {Dock::Fill, 374, 442}};
 }
 
 }  // namespace
@@ -31,13 +34,43 @@ TEST(Docking, EdgeSizes) {
         Placement left, splitter, right;
     };
     const Case cases[] = {
-        {"wider and taller", 1000, 700, 389, {2, 69, 389, 629}, {393, 69, 4, 629}, {399, 69, 599, 629}},
-        {"client width 401", 401, 513, 389, {2, 69, 389, 442}, {393, 69, 4, 442}, {399, 69, 0, 442}},
-        {"client width 300", 300, 513, 389, {2, 69, 389, 442}, {393, 69, 4, 442}, {399, 69, 0, 442}},
+        {"wider and taller",
+         1000,
+         700,
+         389,
+         {2, 69, 389, 629},
+         {393, 69, 4, 629},
+         {399, 69, 599, 629}},
+        {"client width 401",
+         401,
+         513,
+         389,
+         {2, 69, 389, 442},
+         {393, 69, 4, 442},
+         {399, 69, 0, 442}},
+        {"client width 300",
+         300,
+         513,
+         389,
+         {2, 69, 389, 442},
+         {393, 69, 4, 442},
+         {399, 69, 0, 442}},
         {"client height 71", 775, 71, 389, {2, 69, 389, 0}, {393, 69, 4, 0}, {399, 69, 374, 0}},
         {"client height 40", 775, 40, 389, {2, 69, 389, 0}, {393, 69, 4, 0}, {399, 69, 374, 0}},
-        {"splitter dragged far left", 775, 513, 0, {2, 69, 0, 442}, {4, 69, 4, 442}, {10, 69, 763, 442}},
-        {"splitter dragged far right", 775, 513, 763, {2, 69, 763, 442}, {767, 69, 4, 442}, {773, 69, 0, 442}},
+        {"splitter dragged far left",
+         775,
+         513,
+         0,
+         {2, 69, 0, 442},
+         {4, 69, 4, 442},
+         {10, 69, 763, 442}},
+        {"splitter dragged far right",
+         775,
+         513,
+         763,
+         {2, 69, 763, 442},
+         {767, 69, 4, 442},
+         {773, 69, 0, 442}},
     };
     for (const Case& c : cases) {
         const auto p = LayOutDocked(c.width, c.height, MainWindowChildren(c.leftWidth));

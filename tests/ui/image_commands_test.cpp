@@ -1,11 +1,12 @@
 // Open, Shrink and Save driven through the window layer, with scripted dialogs.
-#include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QTest>
 
 #include <filesystem>
 
 #include "mfm_eng.h"
+#include "platform/HalftoneStretch.h"
 #include "platform/MailService.h"
 #include "support/JpegFixtures.h"
 #include "support/ScriptedModal.h"
@@ -20,7 +21,9 @@ namespace {
 
 constexpr const char* kRefusal = "Save better with different name (old file has better quality).";
 
-std::string Caption(ui::Label* label) { return label->Caption(); }
+std::string Caption(ui::Label* label) {
+    return label->Caption();
+}
 
 }  // namespace
 
@@ -31,11 +34,11 @@ private:
     fixtures::ScriptedModal* modal = nullptr;
     fixtures::TempDir* dir = nullptr;
     MainForm* form = nullptr;
-    std::string photo;     // 1024 x 768
-    std::string second;    // 999 x 333
-    std::string gray;      // 64 x 48 grayscale
+    std::string photo;   // 1024 x 768
+    std::string second;  // 999 x 333
+    std::string gray;    // 64 x 48 grayscale
     std::string notJpeg;
-    std::string tiny;      // 5 x 5
+    std::string tiny;  // 5 x 5
 
     void Open(const std::string& name) {
         modal->Choose(name);
@@ -60,7 +63,8 @@ private slots:
         g.width = 64;
         g.height = 48;
         g.components = 1;
-        for (int i = 0; i < 64 * 48; ++i) g.samples.push_back(static_cast<uint8_t>(i * 7));
+        for (int i = 0; i < 64 * 48; ++i)
+            g.samples.push_back(static_cast<uint8_t>(i * 7));
         QVERIFY(fixtures::WriteFile(gray, fixtures::Encode(g, {.space = fixtures::Space::Gray})));
         QVERIFY(fixtures::WriteFile(notJpeg, Bytes(2000, 'a')));
         Bytes tinyJpeg = fixtures::Encode(fixtures::PhotoLike(5, 5));
@@ -92,9 +96,12 @@ private slots:
     void sizeReport() {
         QFETCH(uint, bytes);
         QFETCH(QString, shown);
-        QCOMPARE(QString::fromStdString(FormatSizeReport(7, 9, bytes)), "Size: 7x9 , " + shown + " Kb");
+        QCOMPARE(QString::fromStdString(FormatSizeReport(7, 9, bytes)),
+                 "Size: 7x9 , " + shown + " Kb");
     }
-    void sizeReportExample() { QCOMPARE(FormatSizeReport(640, 480, 45310), std::string("Size: 640x480 , 44.24 Kb")); }
+    void sizeReportExample() {
+        QCOMPARE(FormatSizeReport(640, 480, 45310), std::string("Size: 640x480 , 44.24 Kb"));
+    }
 
     void shrinkPercentFollowsTheSelectedIndex() {
         for (int index = -1; index <= 9; ++index) {
@@ -118,7 +125,7 @@ private slots:
         QFETCH(int, side);
         QFETCH(int, percent);
         QFETCH(int, expected);
-        QCOMPARE(ShrunkSide(side, percent), expected);
+        QCOMPARE(platform::ShrunkSide(side, percent), expected);
     }
 
     // Every command in every state: what the state is afterwards and whether a dialog showed.
@@ -147,11 +154,12 @@ private slots:
         QFETCH(bool, loaded);
         QFETCH(bool, shrunk);
         QFETCH(int, dialogs);
-        platform::SetSendMailCallForTesting([](uintptr_t, uintptr_t, const platform::MapiMessage*, uint32_t, uint32_t) {
-            return uint32_t{0};
-        });
-        if (state >= 1) Open(photo);
-        if (state == 2) ShrinkAt(2);
+        platform::SetSendMailCallForTesting([](uintptr_t, uintptr_t, const platform::MapiMessage*,
+                                               uint32_t, uint32_t) { return uint32_t{0}; });
+        if (state >= 1)
+            Open(photo);
+        if (state == 2)
+            ShrinkAt(2);
         modal->shownNames.clear();
         if (command == "open") {
             Open(second);
@@ -178,10 +186,13 @@ private slots:
         Open(photo);
         QVERIFY(form->Loaded);
         const auto size = std::filesystem::file_size(photo);
-        QCOMPARE(Caption(form->SourceSizeLabel), FormatSizeReport(1024, 768, static_cast<uint32_t>(size)));
+        QCOMPARE(Caption(form->SourceSizeLabel),
+                 FormatSizeReport(1024, 768, static_cast<uint32_t>(size)));
         QCOMPARE(form->SourceSizeLabel->Left(), 12);
         QCOMPARE(form->SourceSizeLabel->width(),
-                 QFontMetrics(form->SourceSizeLabel->font()).horizontalAdvance(form->SourceSizeLabel->text()) + 4);
+                 QFontMetrics(form->SourceSizeLabel->font())
+                         .horizontalAdvance(form->SourceSizeLabel->text()) +
+                     4);
         QVERIFY(form->SourceImage->HasBitmap());
     }
 
@@ -213,8 +224,9 @@ private slots:
         ShrinkAt(2);
         const std::string result = Caption(form->ResultSizeLabel);
         Open(second);
-        QCOMPARE(Caption(form->SourceSizeLabel),
-                 FormatSizeReport(999, 333, static_cast<uint32_t>(std::filesystem::file_size(second))));
+        QCOMPARE(
+            Caption(form->SourceSizeLabel),
+            FormatSizeReport(999, 333, static_cast<uint32_t>(std::filesystem::file_size(second))));
         QCOMPARE(Caption(form->ResultSizeLabel), result);
         QVERIFY(!form->Shrunk);
         QVERIFY(form->ResultImage);  // still there, unused until the next Shrink
@@ -258,7 +270,8 @@ private slots:
         form->SaveResult();
         const Bytes written = fixtures::ReadFile(out);
         QVERIFY(written != fixtures::ReadFile(photo));
-        QCOMPARE(Caption(form->ResultSizeLabel), FormatSizeReport(1024, 768, static_cast<uint32_t>(written.size())));
+        QCOMPARE(Caption(form->ResultSizeLabel),
+                 FormatSizeReport(1024, 768, static_cast<uint32_t>(written.size())));
     }
 
     void grayscaleShrinksToThreeComponents() {
@@ -288,7 +301,8 @@ private slots:
         Open(original);
         ShrinkAt(2);
         std::string chosen = original;
-        if (how == "dot") chosen = folder.Path() + "/./a.jpg";
+        if (how == "dot")
+            chosen = folder.Path() + "/./a.jpg";
         if (how == "symlink") {
             chosen = folder.File("link.jpg");
             QCOMPARE(symlink(original.c_str(), chosen.c_str()), 0);
@@ -346,21 +360,27 @@ private slots:
     void unreadableFilesAreReported_data() {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QString>("words");
-        QTest::newRow("not JPEG") << "notJpeg" << "is not a JPEG picture";
-        QTest::newRow("missing") << "missing" << "could not open";
-        QTest::newRow("folder") << "folder" << "could not open";
+        QTest::newRow("not JPEG") << "notJpeg"
+                                  << "is not a JPEG picture";
+        QTest::newRow("missing") << "missing"
+                                 << "could not open";
+        QTest::newRow("folder") << "folder"
+                                << "could not open";
     }
     void unreadableFilesAreReported() {
         QFETCH(QString, which);
         QFETCH(QString, words);
-        const std::string name = which == "notJpeg" ? notJpeg : which == "missing" ? dir->File("missing.jpg") : dir->Path();
+        const std::string name = which == "notJpeg"   ? notJpeg
+                                 : which == "missing" ? dir->File("missing.jpg")
+                                                      : dir->Path();
         Open(name);
         QVERIFY(form->Loaded);
         QCOMPARE(form->SourceImage->Width(), 0);
         const uint32_t size = which == "notJpeg" ? 2000 : 0;
         QCOMPARE(Caption(form->SourceSizeLabel), FormatSizeReport(0, 0, size));
         QCOMPARE(modal->messages.size(), size_t{1});
-        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos, modal->messages[0].c_str());
+        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos,
+                 modal->messages[0].c_str());
         // Shrink then does nothing.
         ShrinkAt(2);
         QVERIFY(!form->Shrunk);
@@ -393,7 +413,8 @@ private slots:
         Open(tiny);
         QCOMPARE(form->SourceImage->Width(), 5);
         ShrinkAt(0);
-        QCOMPARE(modal->messages, std::vector<std::string>{"The picture is too small to shrink to 10%."});
+        QCOMPARE(modal->messages,
+                 std::vector<std::string>{"The picture is too small to shrink to 10%."});
         QVERIFY(!form->Shrunk);
         QVERIFY(!form->ResultImage);
         form->PercentCombo->SetSelectedIndex(-1);

@@ -1,7 +1,7 @@
 // Send by e-mail: the attachment in a private folder, the hand-off, and what the user is told.
-#include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
@@ -44,17 +44,19 @@ private:
 private slots:
     void initTestCase() {
         dir = new fixtures::TempDir();
+        // The private folder for attachments goes into this test's own folder.
+        setenv("TMPDIR", dir->Path().c_str(), 1);
         photo = dir->File("My beach.jpg");
         QVERIFY(fixtures::WriteFile(photo, fixtures::Encode(fixtures::PhotoLike(300, 200))));
     }
     void cleanupTestCase() { delete dir; }
     void init() {
         sent.clear();
-        platform::SetSendMailCallForTesting([this](uintptr_t, uintptr_t, const platform::MapiMessage* m, uint32_t flags,
-                                                   uint32_t) {
-            sent.push_back({m->lpFiles[0].lpszPathName, m->lpszSubject, flags});
-            return uint32_t{0};
-        });
+        platform::SetSendMailCallForTesting(
+            [this](uintptr_t, uintptr_t, const platform::MapiMessage* m, uint32_t flags, uint32_t) {
+                sent.push_back({m->lpFiles[0].lpszPathName, m->lpszSubject, flags});
+                return uint32_t{0};
+            });
         modal = new fixtures::ScriptedModal();
         form = BuildMainForm(nullptr);
     }
@@ -118,22 +120,26 @@ private slots:
     void failuresAreToldWithThePath_data() {
         QTest::addColumn<uint>("result");
         QTest::addColumn<QString>("words");
-        QTest::newRow("no xdg-email") << uint{platform::MAPI_E_USER_ABORT} << "No mail program is set up (xdg-email";
-        QTest::newRow("no mail program") << uint{platform::MAPI_E_NOT_SUPPORTED} << "No mail program is set up";
+        QTest::newRow("no xdg-email")
+            << uint{platform::MAPI_E_USER_ABORT} << "No mail program is set up (xdg-email";
+        QTest::newRow("no mail program")
+            << uint{platform::MAPI_E_NOT_SUPPORTED} << "No mail program is set up";
         QTest::newRow("failed") << uint{platform::MAPI_E_FAILURE} << "could not take the picture";
     }
     void failuresAreToldWithThePath() {
         QFETCH(uint, result);
         QFETCH(QString, words);
         std::string path;
-        platform::SetSendMailCallForTesting([&](uintptr_t, uintptr_t, const platform::MapiMessage* m, uint32_t, uint32_t) {
-            path = m->lpFiles[0].lpszPathName;
-            return static_cast<uint32_t>(result);
-        });
+        platform::SetSendMailCallForTesting(
+            [&](uintptr_t, uintptr_t, const platform::MapiMessage* m, uint32_t, uint32_t) {
+                path = m->lpFiles[0].lpszPathName;
+                return static_cast<uint32_t>(result);
+            });
         OpenAndShrink();
         form->MailResult();
         QCOMPARE(modal->messages.size(), size_t{1});
-        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos, modal->messages[0].c_str());
+        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos,
+                 modal->messages[0].c_str());
         QVERIFY(modal->messages[0].find(path) != std::string::npos);
     }
 
@@ -159,11 +165,12 @@ private slots:
         setenv("TMPDIR", locked.c_str(), 1);
         const int outcome = fixtures::RunUnprivileged([&] {
             form->MailResult();
-            const bool told = modal->messages.size() == 1 &&
-                              modal->messages[0].find("could not be prepared for mail") != std::string::npos;
+            const bool told =
+                modal->messages.size() == 1 &&
+                modal->messages[0].find("could not be prepared for mail") != std::string::npos;
             return told && sent.empty() ? 0 : 1;
         });
-        unsetenv("TMPDIR");
+        setenv("TMPDIR", dir->Path().c_str(), 1);
         QCOMPARE(chmod(folder.c_str(), 0700), 0);
         QCOMPARE(outcome, 0);
     }

@@ -49,8 +49,10 @@ private slots:
         QCOMPARE(form->SourceSizeLabel->Caption(), std::string());
         QCOMPARE(form->ResultSizeLabel->Caption(), std::string());
         QCOMPARE(form->PercentCombo->count(), 10);
-        const char* entries[] = {"10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"};
-        for (int i = 0; i < 10; ++i) QCOMPARE(form->PercentCombo->itemText(i), QString(entries[i]));
+        const char* entries[] = {"10%", "20%", "30%", "40%", "50%",
+                                 "60%", "70%", "80%", "90%", "100%"};
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(form->PercentCombo->itemText(i), QString(entries[i]));
         QCOMPARE(form->PercentCombo->SelectedIndex(), 2);
         QCOMPARE(form->PercentCombo->currentText(), QString("30%"));
         QVERIFY(form->PercentCombo->isEditable());
@@ -78,15 +80,24 @@ private slots:
         QTest::addColumn<int>("y");
         QTest::addColumn<int>("width");   // -1: sized to the caption
         QTest::addColumn<int>("height");  // -1: sized to the caption
-        QTest::newRow("ResultSizeLabel") << "ResultSizeLabel" << "" << 342 << 33 << -1 << -1;
-        QTest::newRow("SourceSizeLabel") << "SourceSizeLabel" << "" << 12 << 33 << -1 << -1;
-        QTest::newRow("HomeLink") << "HomeLink" << "Quennick Software" << 648 << 42 << 115 << 16;
-        QTest::newRow("PercentLabel") << "PercentLabel" << "Shrink percent" << 93 << 8 << -1 << -1;
-        QTest::newRow("OpenButton") << "OpenButton" << "Open ..." << 6 << 5 << 79 << 22;
-        QTest::newRow("ShrinkButton") << "ShrinkButton" << "Shrink" << 339 << 6 << -1 << 22;
-        QTest::newRow("SaveButton") << "SaveButton" << "Save..." << 504 << 6 << -1 << 22;
-        QTest::newRow("PercentCombo") << "PercentCombo" << "30%" << 248 << 5 << 49 << -1;
-        QTest::newRow("MailButton") << "MailButton" << "Send by e-mail" << 615 << 6 << -1 << 22;
+        QTest::newRow("ResultSizeLabel") << "ResultSizeLabel"
+                                         << "" << 342 << 33 << -1 << -1;
+        QTest::newRow("SourceSizeLabel") << "SourceSizeLabel"
+                                         << "" << 12 << 33 << -1 << -1;
+        QTest::newRow("HomeLink") << "HomeLink"
+                                  << "Quennick Software" << 648 << 42 << 115 << 16;
+        QTest::newRow("PercentLabel") << "PercentLabel"
+                                      << "Shrink percent" << 93 << 8 << -1 << -1;
+        QTest::newRow("OpenButton") << "OpenButton"
+                                    << "Open ..." << 6 << 5 << 79 << 22;
+        QTest::newRow("ShrinkButton") << "ShrinkButton"
+                                      << "Shrink" << 339 << 6 << -1 << 22;
+        QTest::newRow("SaveButton") << "SaveButton"
+                                    << "Save..." << 504 << 6 << -1 << 22;
+        QTest::newRow("PercentCombo") << "PercentCombo"
+                                      << "30%" << 248 << 5 << 49 << -1;
+        QTest::newRow("MailButton") << "MailButton"
+                                    << "Send by e-mail" << 615 << 6 << -1 << 22;
     }
     void toolStripControls() {
         QFETCH(QString, name);
@@ -101,14 +112,18 @@ private slots:
         const QPoint origin = ui::ClientOrigin(form->TopPanel);
         QCOMPARE(control->x() - origin.x(), x);
         QCOMPARE(control->y() - origin.y(), y);
-        if (width >= 0) QCOMPARE(control->width(), width);
-        if (height >= 0) QCOMPARE(control->height(), height);
-        if (auto* label = qobject_cast<QLabel*>(control)) QCOMPARE(label->text(), caption);
+        if (width >= 0)
+            QCOMPARE(control->width(), width);
+        if (height >= 0)
+            QCOMPARE(control->height(), height);
+        if (auto* label = qobject_cast<QLabel*>(control))
+            QCOMPARE(label->text(), caption);
         if (auto* button = qobject_cast<QPushButton*>(control)) {
             QCOMPARE(button->text(), caption);
             QVERIFY(button->width() > QFontMetrics(button->font()).horizontalAdvance(caption));
         }
-        if (auto* combo = qobject_cast<QComboBox*>(control)) QCOMPARE(combo->currentText(), caption);
+        if (auto* combo = qobject_cast<QComboBox*>(control))
+            QCOMPARE(combo->currentText(), caption);
     }
 
     void panesAreDocked() {
@@ -140,8 +155,8 @@ private slots:
             const QPoint start(2, 100);
             QTest::mousePress(form->PaneSplitter, Qt::LeftButton, {}, start);
             QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(dx, 0)),
-                             form->PaneSplitter->mapToGlobal(QPointF(start + QPoint(dx, 0))), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
+                             form->PaneSplitter->mapToGlobal(QPointF(start + QPoint(dx, 0))),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(form->PaneSplitter, &move);
             QTest::mouseRelease(form->PaneSplitter, Qt::LeftButton, {}, start + QPoint(dx, 0));
         };

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "mfm_eng.h"
+#include "platform/HalftoneStretch.h"
 #include "support/JpegFixtures.h"
 #include "support/ScriptedModal.h"
 #include "ui/ComboBox.h"
@@ -20,11 +21,12 @@ private:
     // A 400 x 200 picture: red left half, blue right half.
     std::string TwoColours() {
         const std::string path = dir->File("two.jpg");
-        fixtures::WriteFile(path, fixtures::Encode(fixtures::MakePicture(400, 200, [](int x, int, uint8_t* p) {
-                                                       p[0] = x < 200 ? 230 : 10;
-                                                       p[1] = 20;
-                                                       p[2] = x < 200 ? 10 : 230;
-                                                   })));
+        fixtures::WriteFile(
+            path, fixtures::Encode(fixtures::MakePicture(400, 200, [](int x, int, uint8_t* p) {
+                p[0] = x < 200 ? 230 : 10;
+                p[1] = 20;
+                p[2] = x < 200 ? 10 : 230;
+            })));
         return path;
     }
 
@@ -56,14 +58,14 @@ private slots:
         QFETCH(int, ph);
         QFETCH(int, dw);
         QFETCH(int, dh);
-        QCOMPARE(FitPreview(200, 150, pw, ph), (PreviewSize{dw, dh}));
+        QCOMPARE(platform::FitInside(200, 150, pw, ph), (platform::Size{dw, dh}));
     }
 
     void panesOrPicturesWithoutArea() {
-        QCOMPARE(FitPreview(0, 150, 800, 600), PreviewSize{});
-        QCOMPARE(FitPreview(200, 0, 800, 600), PreviewSize{});
-        QCOMPARE(FitPreview(200, 150, 0, 600), PreviewSize{});
-        QCOMPARE(FitPreview(200, 150, 800, 0), PreviewSize{});
+        QCOMPARE(platform::FitInside(0, 150, 800, 600), platform::Size{});
+        QCOMPARE(platform::FitInside(200, 0, 800, 600), platform::Size{});
+        QCOMPARE(platform::FitInside(200, 150, 0, 600), platform::Size{});
+        QCOMPARE(platform::FitInside(200, 150, 800, 0), platform::Size{});
     }
 
     void paintShowsThePictureTopLeftWithBackgroundBeside() {
@@ -77,10 +79,11 @@ private slots:
         form->OpenPicture();
         const QImage shot = form->SourceBox->grab().toImage();
         const int bw = form->SourceBox->width(), bh = form->SourceBox->height();
-        const PreviewSize drawn = FitPreview(bw, bh, 400, 200);
+        const platform::Size drawn = platform::FitInside(bw, bh, 400, 200);
         QCOMPARE(drawn.width, bw);  // a wide picture: the width limits, a strip stays below
         const auto near = [](QColor c, int r, int g, int b) {
-            return std::abs(c.red() - r) < 16 && std::abs(c.green() - g) < 16 && std::abs(c.blue() - b) < 16;
+            return std::abs(c.red() - r) < 16 && std::abs(c.green() - g) < 16 &&
+                   std::abs(c.blue() - b) < 16;
         };
         QVERIFY(near(shot.pixelColor(3, 3), 230, 20, 10));
         QVERIFY(near(shot.pixelColor(drawn.width - 3, 3), 10, 20, 230));
@@ -90,30 +93,35 @@ private slots:
 
         // The result pane: nothing until Shrink, then the result; a tall pane leaves a strip
         // at the bottom of this wide picture too.
-        QCOMPARE(form->ResultBox->grab().toImage().pixelColor(5, 5), form->ResultBox->palette().color(QPalette::Window));
+        QCOMPARE(form->ResultBox->grab().toImage().pixelColor(5, 5),
+                 form->ResultBox->palette().color(QPalette::Window));
         form->PercentCombo->SetSelectedIndex(4);
         form->ShrinkPicture();
         const QImage result = form->ResultBox->grab().toImage();
         QVERIFY(near(result.pixelColor(2, 2), 230, 20, 10));
-        QCOMPARE(result.pixelColor(5, form->ResultBox->height() - 2), form->ResultBox->palette().color(QPalette::Window));
+        QCOMPARE(result.pixelColor(5, form->ResultBox->height() - 2),
+                 form->ResultBox->palette().color(QPalette::Window));
     }
 
     void aTallPictureLeavesAStripOnTheRight() {
         form->MainWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(form->MainWindow));
         const std::string path = dir->File("tall.jpg");
-        fixtures::WriteFile(path, fixtures::Encode(fixtures::MakePicture(100, 400, [](int, int, uint8_t* p) {
-                                p[0] = 20;
-                                p[1] = 200;
-                                p[2] = 20;
-                            })));
+        fixtures::WriteFile(
+            path, fixtures::Encode(fixtures::MakePicture(100, 400, [](int, int, uint8_t* p) {
+                p[0] = 20;
+                p[1] = 200;
+                p[2] = 20;
+            })));
         modal->Choose(path);
         form->OpenPicture();
         const QImage shot = form->SourceBox->grab().toImage();
-        const PreviewSize drawn = FitPreview(form->SourceBox->width(), form->SourceBox->height(), 100, 400);
+        const platform::Size drawn =
+            platform::FitInside(form->SourceBox->width(), form->SourceBox->height(), 100, 400);
         QCOMPARE(drawn.height, form->SourceBox->height());
         QVERIFY(shot.pixelColor(drawn.width / 2, 10).green() > 180);
-        QCOMPARE(shot.pixelColor(drawn.width + 2, 10), form->SourceBox->palette().color(QPalette::Window));
+        QCOMPARE(shot.pixelColor(drawn.width + 2, 10),
+                 form->SourceBox->palette().color(QPalette::Window));
     }
 
     void aPaneOfNoWidthDrawsNothing() {

@@ -17,7 +17,8 @@ public:
     explicit Throwing(bool memory) : memory_(memory) {}
     bool event(QEvent* e) override {
         if (e->type() == QEvent::User) {
-            if (memory_) throw std::bad_alloc();
+            if (memory_)
+                throw std::bad_alloc();
             throw std::runtime_error("unexpected");
         }
         return QObject::event(e);
@@ -32,7 +33,8 @@ class BoxToPipe final : public fixtures::ScriptedModal {
 public:
     explicit BoxToPipe(int fd) : fd_(fd) {}
     void ShowRuntimeError(int code) override {
-        if (write(fd_, &code, sizeof code) != sizeof code) _exit(1);
+        if (write(fd_, &code, sizeof code) != sizeof code)
+            _exit(1);
     }
 
 private:
@@ -47,7 +49,8 @@ struct Outcome {
 // Runs, in a child, an application whose event handler throws.
 Outcome RunThrowingHandler(bool memory) {
     int fds[2];
-    if (pipe(fds) != 0) return {};
+    if (pipe(fds) != 0)
+        return {};
     const pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
@@ -62,7 +65,8 @@ Outcome RunThrowingHandler(bool memory) {
     }
     close(fds[1]);
     Outcome outcome;
-    if (read(fds[0], &outcome.boxNumber, sizeof outcome.boxNumber) != sizeof outcome.boxNumber) outcome.boxNumber = -1;
+    if (read(fds[0], &outcome.boxNumber, sizeof outcome.boxNumber) != sizeof outcome.boxNumber)
+        outcome.boxNumber = -1;
     close(fds[0]);
     int status = 0;
     waitpid(child, &status, 0);
