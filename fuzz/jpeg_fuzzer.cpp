@@ -7,8 +7,9 @@
 #include "support/OpenAndShrink.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Room for the pictures a few kilobytes can describe, well inside the fuzzer's memory limit.
-    platform::SetPictureMemoryLimitForTesting(uint64_t{256} << 20);
+    // Pictures of up to 32 MiB: enough for every path of the bridge, small enough that each run
+    // stays fast and well inside the fuzzer's memory limit.
+    platform::SetPictureMemoryLimitForTesting(uint64_t{32} << 20);
     return 0;
 }
 

@@ -4,13 +4,15 @@
 #include <cstring>
 #include <vector>
 
-// On x86-64 the two inner loops are compiled twice, for AVX2 and for the baseline, and the
-// loader picks one; sanitizer builds keep a single version.
+// On x86-64 the stretch is compiled twice, for AVX2 and for the baseline, and the loader picks
+// one; sanitizer builds keep a single version. The row loops are inlined into that one function
+// so that they are compiled for its instruction set.
 #if defined(__x86_64__) && !defined(VANTORO_NO_CLONES)
 #define VANTORO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VANTORO_VECTOR_CLONES
 #endif
+#define VANTORO_INLINE inline __attribute__((always_inline))
 
 namespace platform {
 
@@ -90,9 +92,8 @@ AxisPlan PlanAxis(int sourceSize, int targetSize) {
 }
 
 // sums[i] = w0 * a[i] + w1 * b[i] (add = false) or sums[i] += ... (add = true).
-VANTORO_VECTOR_CLONES
-void AccumulateTwoRows(const uint8_t* a, uint32_t w0, const uint8_t* b, uint32_t w1, size_t n,
-                       bool add, uint32_t* sums) {
+VANTORO_INLINE void AccumulateTwoRows(const uint8_t* a, uint32_t w0, const uint8_t* b, uint32_t w1,
+                                      size_t n, bool add, uint32_t* sums) {
     if (add) {
         for (size_t i = 0; i < n; ++i)
             sums[i] += w0 * a[i] + w1 * b[i];
@@ -102,31 +103,37 @@ void AccumulateTwoRows(const uint8_t* a, uint32_t w0, const uint8_t* b, uint32_t
     }
 }
 
-VANTORO_VECTOR_CLONES
-void NarrowSums(const uint32_t* sums, size_t n, uint16_t* out) {
+VANTORO_INLINE void NarrowSums(const uint32_t* sums, size_t n, uint16_t* out) {
     constexpr uint32_t half = 1u << (kMiddleShift - 1);
     for (size_t i = 0; i < n; ++i)
         out[i] = static_cast<uint16_t>((sums[i] + half) >> kMiddleShift);
 }
 
-// Averages one row of vertically combined values (channels values per pixel) across x.
+// Four 32-bit lanes, and four 16-bit ones: GCC's portable vector types, which become SSE
+// registers on x86-64. One lane per channel, the fourth one unused.
+using Lanes = uint32_t __attribute__((vector_size(16)));
+using ShortLanes = uint16_t __attribute__((vector_size(8)));
+
+// Averages one row of vertically combined values (kSourceChannels per pixel) across x. Each
+// pixel is read as four values, so a 3-channel row needs one value of padding after it.
 template <int kSourceChannels, int kTargetBytes>
-void ReduceRow(const uint16_t* middle, const AxisPlan& plan, uint8_t* out) {
+VANTORO_INLINE void ReduceRow(const uint16_t* middle, const AxisPlan& plan, uint8_t* out) {
     constexpr uint32_t half = 1u << (kFinalShift - 1);
     const size_t targetWidth = plan.first.size();
     for (size_t x = 0; x < targetWidth; ++x, out += kTargetBytes) {
         const uint16_t* p = middle + static_cast<size_t>(plan.first[x]) * kSourceChannels;
         const uint32_t* w = plan.weights.data() + plan.offset[x];
         const int count = plan.count[x];
-        uint32_t b = half, g = half, r = half;
+        Lanes sum = {half, half, half, half};
         for (int k = 0; k < count; ++k, p += kSourceChannels) {
-            b += w[k] * uint32_t{p[0]};
-            g += w[k] * uint32_t{p[1]};
-            r += w[k] * uint32_t{p[2]};
+            ShortLanes values;
+            std::memcpy(&values, p, sizeof values);
+            sum += w[k] * __builtin_convertvector(values, Lanes);
         }
-        out[0] = static_cast<uint8_t>(b >> kFinalShift);
-        out[1] = static_cast<uint8_t>(g >> kFinalShift);
-        out[2] = static_cast<uint8_t>(r >> kFinalShift);
+        sum >>= kFinalShift;
+        out[0] = static_cast<uint8_t>(sum[0]);
+        out[1] = static_cast<uint8_t>(sum[1]);
+        out[2] = static_cast<uint8_t>(sum[2]);
         if constexpr (kTargetBytes == 4)
             out[3] = 255;
     }
@@ -170,11 +177,11 @@ private:
 };
 
 template <int kSourceChannels, int kTargetBytes>
-void StretchRows(SourceRows& rows, const AxisPlan& across, const AxisPlan& down, Bitmap& target,
-                 const Rect& targetRect) {
+VANTORO_INLINE void StretchRows(SourceRows& rows, const AxisPlan& across, const AxisPlan& down,
+                                Bitmap& target, const Rect& targetRect) {
     const size_t n = rows.Bytes();
     std::vector<uint32_t> sums(n);
-    std::vector<uint16_t> middle(n);
+    std::vector<uint16_t> middle(n + 4);  // padding: ReduceRow reads four values a pixel
     for (int y = 0; y < targetRect.height; ++y) {
         const int first = down.first[static_cast<size_t>(y)];
         const int count = down.count[static_cast<size_t>(y)];
@@ -192,6 +199,23 @@ void StretchRows(SourceRows& rows, const AxisPlan& across, const AxisPlan& down,
         uint8_t* out = target.Row(targetRect.y + y) +
                        static_cast<size_t>(targetRect.x) * static_cast<size_t>(kTargetBytes);
         ReduceRow<kSourceChannels, kTargetBytes>(middle.data(), across, out);
+    }
+}
+
+VANTORO_VECTOR_CLONES
+void StretchAllRows(SourceRows& rows, const AxisPlan& across, const AxisPlan& down, Bitmap& target,
+                    const Rect& targetRect) {
+    const bool wideTarget = target.Format() == PixelFormat::Bgrx32;
+    if (rows.Channels() == 4) {
+        if (wideTarget) {
+            StretchRows<4, 4>(rows, across, down, target, targetRect);
+        } else {
+            StretchRows<4, 3>(rows, across, down, target, targetRect);
+        }
+    } else if (wideTarget) {
+        StretchRows<3, 4>(rows, across, down, target, targetRect);
+    } else {
+        StretchRows<3, 3>(rows, across, down, target, targetRect);
     }
 }
 
@@ -219,18 +243,7 @@ bool StretchHalftone(const Bitmap& source, Rect sourceRect, Bitmap& target, Rect
     const AxisPlan across = PlanAxis(sourceRect.width, targetRect.width);
     const AxisPlan down = PlanAxis(sourceRect.height, targetRect.height);
     SourceRows rows(source, sourceRect);
-    const bool wideTarget = target.Format() == PixelFormat::Bgrx32;
-    if (rows.Channels() == 4) {
-        if (wideTarget) {
-            StretchRows<4, 4>(rows, across, down, target, targetRect);
-        } else {
-            StretchRows<4, 3>(rows, across, down, target, targetRect);
-        }
-    } else if (wideTarget) {
-        StretchRows<3, 4>(rows, across, down, target, targetRect);
-    } else {
-        StretchRows<3, 3>(rows, across, down, target, targetRect);
-    }
+    StretchAllRows(rows, across, down, target, targetRect);
     return true;
 }
 
