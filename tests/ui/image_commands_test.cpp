@@ -13,6 +13,7 @@
 #include "support/Unprivileged.h"
 #include "ui/ComboBox.h"
 #include "ui/Label.h"
+#include "ui/PaintBox.h"
 #include "ui/Window.h"
 
 using fixtures::Bytes;
@@ -24,6 +25,19 @@ constexpr const char* kRefusal = "Save better with different name (old file has 
 std::string Caption(ui::Label* label) {
     return label->Caption();
 }
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -182,6 +196,17 @@ private slots:
         QCOMPARE(static_cast<bool>(form->SourceImage), loaded);
     }
 
+    void shrinkWithoutAPictureDoesNotEvenRepaint() {
+        form->MainWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form->MainWindow));
+        QTest::qWait(20);
+        PaintCounter resultPaints(form->ResultBox);
+        form->ShrinkPicture();
+        QTest::qWait(50);
+        QCOMPARE(resultPaints.paints, 0);
+        QVERIFY(!form->ResultImage);
+    }
+
     void openReportsTheFileSizeWithoutDecodingTwice() {
         Open(photo);
         QVERIFY(form->Loaded);
@@ -202,8 +227,13 @@ private slots:
         const std::string source = Caption(form->SourceSizeLabel);
         const std::string result = Caption(form->ResultSizeLabel);
         const JpegImage* image = form->SourceImage.get();
+        form->MainWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form->MainWindow));
+        QTest::qWait(20);
+        PaintCounter sourcePaints(form->SourceBox);
         modal->Cancel();
         form->OpenPicture();
+        QTRY_VERIFY(sourcePaints.paints > 0);  // the source pane is repainted all the same
         QCOMPARE(form->SourceImage.get(), image);
         QCOMPARE(Caption(form->SourceSizeLabel), source);
         QCOMPARE(Caption(form->ResultSizeLabel), result);
