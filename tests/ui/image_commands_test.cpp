@@ -1,8 +1,10 @@
 // Open, Shrink and Save driven through the window layer, with scripted dialogs.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QTest>
 
+#include <csignal>
 #include <filesystem>
 
 #include "mfm_eng.h"
@@ -385,6 +387,72 @@ private slots:
         form->SaveResult();
         QCOMPARE(modal->messages.size(), size_t{1});
         QVERIFY(modal->messages[0].find("No such file") != std::string::npos);
+    }
+
+    void theOpenedFileIsOnlyRead() {
+        platform::SetSendMailCallForTesting(
+            [](uintptr_t, uintptr_t, const platform::MapiMessage*, uint32_t, uint32_t) { return uint32_t{0}; });
+        fixtures::TempDir folder;
+        const std::string original = folder.File("keep.jpg");
+        QVERIFY(fixtures::WriteFile(original, fixtures::ReadFile(photo)));
+        QCOMPARE(chmod(original.c_str(), 0444), 0);
+        struct stat before {};
+        QCOMPARE(stat(original.c_str(), &before), 0);
+        const Bytes bytes = fixtures::ReadFile(original);
+        Open(original);
+        ShrinkAt(2);
+        modal->Choose(original);
+        form->SaveResult();  // refused
+        modal->Choose(folder.File("other.jpg"));
+        form->SaveResult();
+        form->MailResult();
+        ShrinkAt(9);
+        form->MailResult();
+        platform::SetSendMailCallForTesting({});
+        struct stat after {};
+        QCOMPARE(stat(original.c_str(), &after), 0);
+        QVERIFY(fixtures::ReadFile(original) == bytes);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        QCOMPARE(modal->messages, std::vector<std::string>{kRefusal});
+    }
+
+    void saveFaultsOfTheEnvironmentAreReported_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("a folder's name") << "folder" << "Is a directory";
+        QTest::newRow("a full device") << "full" << "File too large";
+        QTest::newRow("a device file") << "device" << "Invalid argument";
+    }
+    void saveFaultsOfTheEnvironmentAreReported() {
+        QFETCH(QString, fault);
+        QFETCH(QString, words);
+        Open(photo);
+        ShrinkAt(2);
+        fixtures::TempDir folder;
+        const std::string old = folder.File("old.jpg");
+        QVERIFY(fixtures::WriteFile(old, Bytes(64, 1)));
+        std::string target = old;
+        struct rlimit saved {};
+        if (fault == "folder") target = folder.Path();
+        if (fault == "device") target = "/dev/null";
+        if (fault == "full") {
+            // A file-size limit fails the writes the way a full device does, even for root.
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &saved);
+            struct rlimit small = saved;
+            small.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        modal->Choose(target);
+        form->SaveResult();
+        if (fault == "full") setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(modal->messages.size(), size_t{1});
+        QVERIFY2(modal->messages[0].find("was not saved") != std::string::npos, modal->messages[0].c_str());
+        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos, modal->messages[0].c_str());
+        QVERIFY(fixtures::ReadFile(old) == Bytes(64, 1));
     }
 
     void unreadableFilesAreReported_data() {
