@@ -6,11 +6,9 @@
 // clang-format on
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -348,41 +346,7 @@ TEST(JpegImageDecode, ExifOrientationTurnsThePictureUpright) {
 }
 
 TEST(JpegImageDecode, TooManyScansAreRefused) {
-    // A valid progressive script of 379 scans: DC, then every coefficient of every component
-    // in two successive-approximation steps.
-    const Picture picture = fixtures::PhotoLike(16, 16);
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&c, &out, &outSize);
-    c.image_width = 16;
-    c.image_height = 16;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    std::vector<jpeg_scan_info> scans;
-    scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int comp = 0; comp < 3; ++comp) {
-            for (int k = 1; k < 64; ++k)
-                scans.push_back({1, {comp, 0, 0, 0}, k, k, pass == 0 ? 0 : 1, pass == 0 ? 1 : 0});
-        }
-    }
-    c.scan_info = scans.data();
-    c.num_scans = static_cast<int>(scans.size());
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(picture.At(0, static_cast<int>(c.next_scanline)));
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    const Bytes jpeg(out, out + outSize);
-    free(out);
-
+    const Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(16, 16), {.manyScans = true});
     auto image = Load(jpeg);
     EXPECT_EQ(image->Width(), 16);
     EXPECT_EQ(image->Bitmap(), nullptr);
@@ -568,14 +532,11 @@ TEST(JpegImageSaveToFile, FailuresLeaveTheOldFileIntact) {
 
     const std::string full = dir.File("full.jpg");
     ASSERT_TRUE(fixtures::WriteFile(full, old));
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FileSaveResult onFull = image->SaveToFile(full);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    FileSaveResult onFull;
+    {
+        const fixtures::FileSizeLimit deviceFull(1024);
+        onFull = image->SaveToFile(full);
+    }
     EXPECT_FALSE(onFull.saved);
     EXPECT_EQ(onFull.error, EFBIG);
     EXPECT_EQ(fixtures::ReadFile(full), old);

@@ -1,11 +1,9 @@
 #include "platform/Stream.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -127,21 +125,15 @@ TEST(FileWriteStream, KeepsTheOldFileWhenTheDeviceIsFull) {
     fixtures::TempDir dir;
     const std::string target = dir.File("old.jpg");
     ASSERT_TRUE(fixtures::WriteFile(target, Bytes(50, 9)));
-    // A file-size limit makes writes fail the way a full device does, even for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int error = 0;
-    auto s = FileWriteStream::Create(target, &error);
-    ASSERT_TRUE(s);
-    const Bytes big(5000, 3);
-    EXPECT_LT(s->Write(big.data(), big.size()), big.size());
-    EXPECT_NE(s->Commit(), 0);
-    s.reset();
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    {
+        const fixtures::FileSizeLimit deviceFull(1000);
+        int error = 0;
+        auto s = FileWriteStream::Create(target, &error);
+        ASSERT_TRUE(s);
+        const Bytes big(5000, 3);
+        EXPECT_LT(s->Write(big.data(), big.size()), big.size());
+        EXPECT_NE(s->Commit(), 0);
+    }
     EXPECT_EQ(fixtures::ReadFile(target), Bytes(50, 9));
 }
 

@@ -5,7 +5,10 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include <sys/resource.h>
 #include <algorithm>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -116,8 +119,13 @@ Bytes Encode(const Picture& picture, const EncodeOptions& options) {
             c.input_components = 4;
             c.in_color_space = JCS_CMYK;
             break;
+        case Space::TwoComponents:
+            c.input_components = 2;
+            c.in_color_space = JCS_UNKNOWN;
+            break;
     }
-    if (picture.components != c.input_components)
+    const int pictureComponents = options.space == Space::TwoComponents ? 3 : c.input_components;
+    if (picture.components != pictureComponents)
         throw std::runtime_error("component mismatch");
     jpeg_set_defaults(&c);
     if (options.space == Space::Ycck)
@@ -127,6 +135,23 @@ Bytes Encode(const Picture& picture, const EncodeOptions& options) {
     jpeg_set_quality(&c, options.quality, TRUE);
     if (options.progressive)
         jpeg_simple_progression(&c);
+    c.restart_interval = static_cast<unsigned>(options.restartInterval);
+    c.arith_code = options.arithmetic ? TRUE : FALSE;
+    std::vector<jpeg_scan_info> scans;
+    if (options.manyScans) {
+        // DC, then every coefficient of every component in two approximation steps.
+        scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int comp = 0; comp < 3; ++comp) {
+                for (int k = 1; k < 64; ++k) {
+                    scans.push_back(
+                        {1, {comp, 0, 0, 0}, k, k, pass == 0 ? 0 : 1, pass == 0 ? 1 : 0});
+                }
+            }
+        }
+        c.scan_info = scans.data();
+        c.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&c, TRUE);
     if (options.exifOrientation != 0) {
         const Bytes exif = ExifBlock(options.exifOrientation, options.exifBigEndian);
@@ -137,8 +162,14 @@ Bytes Encode(const Picture& picture, const EncodeOptions& options) {
                                static_cast<unsigned>(options.iccProfile.size()));
     }
     const size_t stride = static_cast<size_t>(picture.width) * picture.components;
+    std::vector<uint8_t> pairs(static_cast<size_t>(picture.width) * 2);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(picture.samples.data() + c.next_scanline * stride);
+        if (options.space == Space::TwoComponents) {
+            for (size_t i = 0; i < pairs.size(); ++i)
+                pairs[i] = row[i / 2 * 3 + i % 2];
+            row = pairs.data();
+        }
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -171,6 +202,22 @@ Picture Decode(const Bytes& jpeg) {
     jpeg_finish_decompress(&d);
     jpeg_destroy_decompress(&d);
     return p;
+}
+
+FileSizeLimit::FileSizeLimit(uint64_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    savedSoft_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = savedSoft_;
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {

@@ -32,7 +32,7 @@ Picture MakePicture(int width, int height, const std::function<void(int, int, ui
 /// A smooth, photo-like colour picture (gradients with some texture).
 Picture PhotoLike(int width, int height, uint32_t seed = 1);
 
-enum class Space { Gray, YCbCr, Cmyk, Ycck };
+enum class Space { Gray, YCbCr, Cmyk, Ycck, TwoComponents };
 
 struct EncodeOptions {
     Space space = Space::YCbCr;
@@ -42,6 +42,9 @@ struct EncodeOptions {
     Bytes iccProfile;         // written with jpeg_write_icc_profile when not empty
     int exifOrientation = 0;  // 1..8 writes an Exif block with that orientation
     bool exifBigEndian = false;
+    int restartInterval = 0;  // restart markers every this many MCUs
+    bool arithmetic = false;  // arithmetic coding instead of Huffman coding
+    bool manyScans = false;   // a valid progressive script of 379 scans
 };
 
 /// Encodes picture (3 components for YCbCr, 1 for Gray, 4 for Cmyk/Ycck) as a JPEG file.
@@ -55,6 +58,19 @@ Bytes FakeIccProfile(size_t size, const char* space);
 
 /// An APP1 Exif payload ("Exif\0\0" + TIFF) holding one orientation entry.
 Bytes ExifBlock(int orientation, bool bigEndian);
+
+/// Limits the size of files this process writes while it lives, so that writes fail the way
+/// they do on a full device (even for root). SIGXFSZ is ignored so that writes just fail.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    uint64_t savedSoft_;
+};
 
 /// Writes bytes to path; returns false on failure.
 bool WriteFile(const std::string& path, const Bytes& bytes);

@@ -1,10 +1,8 @@
 // Open, Shrink and Save driven through the window layer, with scripted dialogs.
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QTest>
 
-#include <csignal>
 #include <filesystem>
 
 #include "mfm_eng.h"
@@ -36,7 +34,8 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() == QEvent::Paint)
+            ++paints;
         return false;
     }
 };
@@ -390,8 +389,8 @@ private slots:
     }
 
     void theOpenedFileIsOnlyRead() {
-        platform::SetSendMailCallForTesting(
-            [](uintptr_t, uintptr_t, const platform::MapiMessage*, uint32_t, uint32_t) { return uint32_t{0}; });
+        platform::SetSendMailCallForTesting([](uintptr_t, uintptr_t, const platform::MapiMessage*,
+                                               uint32_t, uint32_t) { return uint32_t{0}; });
         fixtures::TempDir folder;
         const std::string original = folder.File("keep.jpg");
         QVERIFY(fixtures::WriteFile(original, fixtures::ReadFile(photo)));
@@ -422,9 +421,12 @@ private slots:
     void saveFaultsOfTheEnvironmentAreReported_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("words");
-        QTest::newRow("a folder's name") << "folder" << "Is a directory";
-        QTest::newRow("a full device") << "full" << "File too large";
-        QTest::newRow("a device file") << "device" << "Invalid argument";
+        QTest::newRow("a folder's name") << "folder"
+                                         << "Is a directory";
+        QTest::newRow("a full device") << "full"
+                                       << "File too large";
+        QTest::newRow("a device file") << "device"
+                                       << "Invalid argument";
     }
     void saveFaultsOfTheEnvironmentAreReported() {
         QFETCH(QString, fault);
@@ -435,23 +437,22 @@ private slots:
         const std::string old = folder.File("old.jpg");
         QVERIFY(fixtures::WriteFile(old, Bytes(64, 1)));
         std::string target = old;
-        struct rlimit saved {};
-        if (fault == "folder") target = folder.Path();
-        if (fault == "device") target = "/dev/null";
-        if (fault == "full") {
-            // A file-size limit fails the writes the way a full device does, even for root.
-            std::signal(SIGXFSZ, SIG_IGN);
-            getrlimit(RLIMIT_FSIZE, &saved);
-            struct rlimit small = saved;
-            small.rlim_cur = 1024;
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
+        if (fault == "folder")
+            target = folder.Path();
+        if (fault == "device")
+            target = "/dev/null";
         modal->Choose(target);
-        form->SaveResult();
-        if (fault == "full") setrlimit(RLIMIT_FSIZE, &saved);
+        if (fault == "full") {
+            const fixtures::FileSizeLimit deviceFull(1024);
+            form->SaveResult();
+        } else {
+            form->SaveResult();
+        }
         QCOMPARE(modal->messages.size(), size_t{1});
-        QVERIFY2(modal->messages[0].find("was not saved") != std::string::npos, modal->messages[0].c_str());
-        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos, modal->messages[0].c_str());
+        QVERIFY2(modal->messages[0].find("was not saved") != std::string::npos,
+                 modal->messages[0].c_str());
+        QVERIFY2(modal->messages[0].find(words.toStdString()) != std::string::npos,
+                 modal->messages[0].c_str());
         QVERIFY(fixtures::ReadFile(old) == Bytes(64, 1));
     }
 
