@@ -216,6 +216,7 @@ struct HeaderFacts {
     JOCTET* iccProfile;  // malloc'ed by libjpeg, or null
     unsigned iccLength;
     uint64_t blocks;  // 8 x 8 blocks of all components
+    bool arithmetic;  // arithmetic-coded rather than Huffman-coded
 };
 
 void FindOrientation(j_decompress_ptr d, HeaderFacts* facts) {
@@ -266,6 +267,7 @@ bool ReadHeader(CodecContext* ctx, MemoryStream* stream, bool forDecoding, bool 
             // Two components, or five and more: no picture this program can show.
             return false;
     }
+    facts->arithmetic = d->arith_code;
     facts->blocks = 0;
     for (int c = 0; c < d->num_components; ++c) {
         facts->blocks +=
@@ -486,10 +488,11 @@ void JpegImage::LoadFromStream(Stream& source) {
     if (Bitmap::ByteSize(facts.width, facts.height, FormatFor(facts.outColourSpace)) >
         platform::PictureMemoryLimit()) {
         problem_ = PictureProblem::TooLarge;
-    } else if (got * 8 < facts.blocks) {
-        // Every block costs at least one bit of entropy-coded data. With less than that, nearly
-        // all of the picture is missing, and decoding a small file's huge header would only
-        // spend time and memory on filler.
+    } else if (!facts.arithmetic && got * 8 < facts.blocks) {
+        // With Huffman coding every block costs at least one bit of entropy-coded data. With
+        // less than that, nearly all of the picture is missing, and decoding a small file's huge
+        // header would only spend time and memory on filler. (Arithmetic coding can code a flat
+        // picture in far less, so it is not held to this.)
         problem_ = PictureProblem::Hollow;
     }
 }

@@ -186,6 +186,17 @@ TEST(JpegImageLoad, AHugeHeaderInATinyFileIsRefusedWithoutAllocating) {
     EXPECT_EQ(hollow->Bitmap(), nullptr);
 }
 
+TEST(JpegImageLoad, AFlatArithmeticCodedPictureIsNotHollow) {
+    // Arithmetic coding codes a flat picture in a few bytes per thousand blocks.
+    const Picture black = Solid(2000, 2000, 0, 0, 0);
+    const Bytes tiny = fixtures::Encode(black, {.arithmetic = true});
+    ASSERT_LT(tiny.size() * 8, 2000u * 2000 / 64);
+    auto image = Load(PaddedTo(tiny, 1000));
+    ASSERT_NE(image->Bitmap(), nullptr);
+    EXPECT_EQ(image->Problem(), PictureProblem::None);
+    EXPECT_LT(image->Bitmap()->Row(1000)[3000], 8);
+}
+
 // ---- decoding ----
 
 TEST(JpegImageDecode, DataCutInsideTheScanStillDecodes) {
