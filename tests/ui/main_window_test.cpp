@@ -5,6 +5,8 @@
 #include <QTest>
 
 #include "mfm_eng.h"
+#include "platform/MailService.h"
+#include "support/JpegFixtures.h"
 #include "support/ScriptedModal.h"
 #include "support/StandIn.h"
 #include "ui/Button.h"
@@ -222,6 +224,30 @@ private slots:
         QCOMPARE(modal->shownKinds.size(), size_t{1});
         QVERIFY(modal->messages.empty());
         QVERIFY(!form->ResultImage);
+
+        // With a picture open, each button runs its own command.
+        fixtures::TempDir dir;
+        const std::string photo = dir.File("p.jpg");
+        QVERIFY(fixtures::WriteFile(photo, fixtures::Encode(fixtures::PhotoLike(100, 80))));
+        modal->Choose(photo);
+        QTest::mouseClick(form->OpenButton, Qt::LeftButton);
+        QVERIFY(form->Loaded);
+        QTest::mouseClick(form->ShrinkButton, Qt::LeftButton);
+        QVERIFY(form->Shrunk);
+        modal->Cancel();
+        QTest::mouseClick(form->SaveButton, Qt::LeftButton);
+        QCOMPARE(modal->shownKinds.back(), ui::FileDialog::Kind::Save);
+        int sends = 0;
+        platform::SetSendMailCallForTesting(
+            [&](uintptr_t, uintptr_t, const platform::MapiMessage*, uint32_t, uint32_t) {
+                ++sends;
+                return uint32_t{0};
+            });
+        setenv("TMPDIR", dir.Path().c_str(), 1);
+        QTest::mouseClick(form->MailButton, Qt::LeftButton);
+        unsetenv("TMPDIR");
+        platform::SetSendMailCallForTesting({});
+        QCOMPARE(sends, 1);
     }
 
     void homeLinkStartsTheOpenerWithTheAddress() {

@@ -101,6 +101,12 @@ private slots:
         QVERIFY(near(result.pixelColor(2, 2), 230, 20, 10));
         QCOMPARE(result.pixelColor(5, form->ResultBox->height() - 2),
                  form->ResultBox->palette().color(QPalette::Window));
+
+        // Opening another file blanks the result pane at its next paint.
+        modal->Choose(TwoColours());
+        form->OpenPicture();
+        QCOMPARE(form->ResultBox->grab().toImage().pixelColor(2, 2),
+                 form->ResultBox->palette().color(QPalette::Window));
     }
 
     void aTallPictureLeavesAStripOnTheRight() {
