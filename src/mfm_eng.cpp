@@ -46,6 +46,12 @@ std::string ProblemText(const std::string& name, PictureProblem problem, int wid
         case PictureProblem::Unreadable:
             return Quoted(name) + " is not a JPEG picture that Vantoro can read.";
         case PictureProblem::TooLarge:
+            // Without a size the file itself was too large to read into memory.
+            if (width == 0 || height == 0) {
+                return Quoted(name) +
+                       " is too large to open: the file does not fit in the memory "
+                       "this computer can spare.";
+            }
             return Quoted(name) + " is too large to open: its picture of " + std::to_string(width) +
                    " x " + std::to_string(height) +
                    " pixels needs more memory than this computer can spare.";

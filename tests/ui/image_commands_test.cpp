@@ -8,6 +8,7 @@
 #include "mfm_eng.h"
 #include "platform/HalftoneStretch.h"
 #include "platform/MailService.h"
+#include "platform/MemoryBudget.h"
 #include "support/JpegFixtures.h"
 #include "support/ScriptedModal.h"
 #include "support/Unprivileged.h"
@@ -506,6 +507,18 @@ private slots:
         QCOMPARE(Caption(form->SourceSizeLabel).rfind("Size: 65500x65500 , ", 0), size_t{0});
         ShrinkAt(0);
         QVERIFY(!form->Shrunk);
+    }
+
+    void aFileTooLargeToReadIsReported() {
+        const std::string big = dir->File("big.jpg");
+        QVERIFY(fixtures::WriteFile(big, fixtures::ReadFile(photo)));
+        platform::SetPictureMemoryLimitForTesting(1000);
+        Open(big);
+        platform::SetPictureMemoryLimitForTesting(0);
+        QCOMPARE(modal->messages.size(), size_t{1});
+        QVERIFY2(modal->messages[0].find("the file does not fit") != std::string::npos,
+                 modal->messages[0].c_str());
+        QCOMPARE(form->SourceImage->Width(), 0);
     }
 
     void aShrinkToNothingIsRefused() {
