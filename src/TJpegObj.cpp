@@ -78,13 +78,24 @@ void CheckScanCount(j_common_ptr cinfo) {
     }
 }
 
-void InstallErrorManager(CodecContext* ctx) {
+// Installs the error manager and creates the codec of ctx. Called inside a function that has set
+// the jump point: a failure of the creation itself jumps back there.
+void CreateCodec(CodecContext* ctx, bool decompressor) {
     jpeg_error_mgr& err = ctx->error.pub;
     err.error_exit = ErrorExit;
     err.emit_message = EmitMessage;
     err.output_message = OutputMessage;
     err.format_message = FormatMessage;
     err.reset_error_mgr = ResetErrorManager;
+    ctx->isDecompressor = decompressor;
+    if (decompressor) {
+        ctx->decompressor.err = &err;
+        jpeg_create_decompress(&ctx->decompressor);
+    } else {
+        ctx->compressor.err = &err;
+        jpeg_create_compress(&ctx->compressor);
+    }
+    ctx->created = true;
 }
 
 // ---- the stream source ----
@@ -238,12 +249,8 @@ bool ReadHeader(CodecContext* ctx, MemoryStream* stream, bool forDecoding, bool 
                 HeaderFacts* facts) {
     if (setjmp(ctx->error.jump) != 0)
         return false;
+    CreateCodec(ctx, true);
     j_decompress_ptr d = &ctx->decompressor;
-    InstallErrorManager(ctx);
-    d->err = &ctx->error.pub;
-    ctx->isDecompressor = true;
-    jpeg_create_decompress(d);
-    ctx->created = true;
     d->mem->max_memory_to_use = static_cast<long>(platform::PictureMemoryLimit());
     ctx->scans.pub.progress_monitor = CheckScanCount;
     d->progress = &ctx->scans.pub;
@@ -376,12 +383,8 @@ struct EncodeJob {
 bool EncodeRows(CodecContext* ctx, MemoryStream* out, const EncodeJob* job) {
     if (setjmp(ctx->error.jump) != 0)
         return false;
+    CreateCodec(ctx, false);
     j_compress_ptr c = &ctx->compressor;
-    InstallErrorManager(ctx);
-    c->err = &ctx->error.pub;
-    ctx->isDecompressor = false;
-    jpeg_create_compress(c);
-    ctx->created = true;
     AttachDestination(c, out);
     const Bitmap* bitmap = job->bitmap;
     c->image_width = static_cast<JDIMENSION>(bitmap->Width());
