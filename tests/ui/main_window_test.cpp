@@ -3,12 +3,14 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "mfm_eng.h"
 #include "platform/MailService.h"
 #include "support/JpegFixtures.h"
 #include "support/ScriptedModal.h"
 #include "support/StandIn.h"
+#include "ui/Application.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Label.h"
@@ -266,6 +268,13 @@ private slots:
         QTest::mouseClick(form->HomeLink, Qt::LeftButton);
         QTest::mouseClick(form->HomeLink, Qt::LeftButton);
         QVERIFY(modal->messages.empty());
+    }
+
+    void closingTheWindowEndsTheMessageLoop() {
+        QTimer::singleShot(100, form->MainWindow, [this] { form->MainWindow->close(); });
+        ui::RunMessageLoop(*form->MainWindow);
+        QVERIFY(!form->MainWindow->isVisible());
+        QCOMPARE(TheMainForm, form);  // the window is destroyed only afterwards
     }
 
     void destroyingTheWindowReleasesInReverseOrder() {
