@@ -35,12 +35,12 @@ for input in "${inputs[@]}"; do
     echo "== $input"
     hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/commands.json" \
         -n djpeg "djpeg -outfile /dev/null '$input'" \
-        -n vantoro "build/bench/shrink-job '$input' 30 '$work/vantoro.jpg'" \
+        -n vantoro "build/bench/shrink-job '$input' 30 '$work/vantoro.jpg' --no-paints" \
         -n imagemagick "/usr/bin/convert '$input' -filter Box -resize 30% -quality 90 -sampling-factor 2x2 '$work/im.jpg'" \
         -n graphicsmagick "gm convert '$input' -filter Box -resize 30% -quality 90 -sampling-factor 2x2 '$work/gm.jpg'" \
         -n libvips "vips resize '$input' '$work/vips.jpg[Q=90,subsample-mode=on]' 0.3" >/dev/null
 
-    for _ in $(seq "$runs"); do build/bench/shrink-job "$input" 30 "$work/vantoro.jpg" --paints; done >"$work/stages.txt"
+    for _ in $(seq "$runs"); do build/bench/shrink-job "$input" 30 "$work/vantoro.jpg"; done >"$work/stages.txt"
 
     /usr/bin/python3 - "$input" "$work" "$runs" <<'PY'
 import json, statistics, sys, time
