@@ -132,6 +132,24 @@ private slots:
 
     void panesAreDocked() {
         const auto at = [](QWidget* w) { return w->geometry(); };
+        QCOMPARE(form->TopPanel->parentWidget(), static_cast<QWidget*>(form->MainWindow));
+        QCOMPARE(form->LeftPanel->parentWidget(), static_cast<QWidget*>(form->MainWindow));
+        QCOMPARE(form->PaneSplitter->parentWidget(), static_cast<QWidget*>(form->MainWindow));
+        QCOMPARE(form->RightPanel->parentWidget(), static_cast<QWidget*>(form->MainWindow));
+        QCOMPARE(form->SourceBox->parentWidget(), static_cast<QWidget*>(form->LeftPanel));
+        QCOMPARE(form->ResultBox->parentWidget(), static_cast<QWidget*>(form->RightPanel));
+        for (QFrame* panel :
+             {static_cast<QFrame*>(form->TopPanel), static_cast<QFrame*>(form->LeftPanel),
+              static_cast<QFrame*>(form->RightPanel)}) {
+            QCOMPARE(panel->frameShadow(), QFrame::Raised);
+        }
+        QCOMPARE(form->PaneSplitter->frameShadow(), QFrame::Sunken);
+        QVERIFY(form->SourceBox->DoubleBuffered());
+        QVERIFY(!form->ResultBox->DoubleBuffered());
+        QCOMPARE(form->TopPanel->GetDock(), ui::Dock::Top);
+        QCOMPARE(form->LeftPanel->GetDock(), ui::Dock::Left);
+        QCOMPARE(form->PaneSplitter->GetDock(), ui::Dock::Left);
+        QCOMPARE(form->RightPanel->GetDock(), ui::Dock::Fill);
         QCOMPARE(at(form->TopPanel), QRect(2, 2, 771, 65));
         QCOMPARE(at(form->LeftPanel), QRect(2, 69, 389, 442));
         QCOMPARE(at(form->PaneSplitter), QRect(393, 69, 4, 442));
