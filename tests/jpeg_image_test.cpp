@@ -54,15 +54,6 @@ Bytes PaddedTo(const Bytes& jpeg, size_t size) {
     return out;
 }
 
-// Offset of the first marker code in a JPEG file, or 0.
-size_t FindMarker(const Bytes& jpeg, uint8_t code) {
-    for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == code)
-            return i;
-    }
-    return 0;
-}
-
 // The colour of pixel (x, y) of a 24-bit bitmap as red, green, blue.
 std::array<int, 3> RgbAt(const Bitmap& b, int x, int y) {
     const uint8_t* p = b.Row(y) + x * 3;
@@ -135,7 +126,7 @@ TEST(JpegImageLoad, RefusesWhatIsNotAJpegPicture) {
         random[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
     const Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(64, 48));
     const Bytes cutBeforeScan(jpeg.begin(),
-                              jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xDA)));
+                              jpeg.begin() + static_cast<long>(fixtures::FindMarker(jpeg, 0xDA)));
     struct Case {
         const char* what;
         Bytes bytes;
@@ -152,35 +143,21 @@ TEST(JpegImageLoad, RefusesWhatIsNotAJpegPicture) {
 }
 
 TEST(JpegImageLoad, AHugeHeaderInATinyFileIsRefusedWithoutAllocating) {
-    Bytes jpeg = fixtures::Encode(Solid(16, 16, 1, 2, 3));
-    const size_t sof = FindMarker(jpeg, 0xC0);
-    ASSERT_GT(sof, 0u);
+    const Bytes jpeg = fixtures::Encode(Solid(16, 16, 1, 2, 3));
     for (const int side : {65500, 65535}) {
-        jpeg[sof + 5] = static_cast<uint8_t>(side >> 8);
-        jpeg[sof + 6] = static_cast<uint8_t>(side);
-        jpeg[sof + 7] = static_cast<uint8_t>(side >> 8);
-        jpeg[sof + 8] = static_cast<uint8_t>(side);
         const auto start = std::chrono::steady_clock::now();
-        auto image = Load(jpeg);
+        auto image = Load(fixtures::WithClaimedSize(jpeg, side, side));
         EXPECT_EQ(image->Bitmap(), nullptr);
         EXPECT_NE(image->Problem(), PictureProblem::None);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     }
     // 65500 is within the codec's limits, so its header reads and only memory refuses it.
-    jpeg[sof + 5] = 0xFF;
-    jpeg[sof + 6] = 0xDC;
-    jpeg[sof + 7] = 0xFF;
-    jpeg[sof + 8] = 0xDC;
-    auto image = Load(jpeg);
+    auto image = Load(fixtures::WithClaimedSize(jpeg, 65500, 65500));
     EXPECT_EQ(image->Width(), 65500);
     EXPECT_EQ(image->Problem(), PictureProblem::TooLarge);
 
     // A size that fits in memory, claimed by far too few bytes, is refused before decoding.
-    jpeg[sof + 5] = 0x4E;
-    jpeg[sof + 6] = 0x20;
-    jpeg[sof + 7] = 0x4E;
-    jpeg[sof + 8] = 0x20;
-    auto hollow = Load(jpeg);
+    auto hollow = Load(fixtures::WithClaimedSize(jpeg, 20000, 20000));
     EXPECT_EQ(hollow->Width(), 20000);
     EXPECT_EQ(hollow->Problem(), PictureProblem::Hollow);
     EXPECT_EQ(hollow->Bitmap(), nullptr);
@@ -202,7 +179,7 @@ TEST(JpegImageLoad, AFlatArithmeticCodedPictureIsNotHollow) {
 TEST(JpegImageDecode, DataCutInsideTheScanStillDecodes) {
     const Picture picture = fixtures::PhotoLike(64, 64);
     const Bytes jpeg = fixtures::Encode(picture);
-    const size_t sos = FindMarker(jpeg, 0xDA);
+    const size_t sos = fixtures::FindMarker(jpeg, 0xDA);
     const Bytes cut(jpeg.begin(), jpeg.begin() + static_cast<long>(sos + (jpeg.size() - sos) / 2));
     auto image = Load(cut);
     ASSERT_EQ(image->Width(), 64);
@@ -352,7 +329,7 @@ TEST(JpegImageDecode, ExifOrientationTurnsThePictureUpright) {
         // The encoding of the upright picture carries no Exif block.
         auto copy = CreateJpegImage();
         copy->AssignBitmap(*bitmap);
-        EXPECT_EQ(FindMarker(Saved(*copy), 0xE1), 0u);
+        EXPECT_EQ(fixtures::FindMarker(Saved(*copy), 0xE1), 0u);
     }
 }
 
@@ -392,10 +369,11 @@ TEST(JpegImageProfile, ProfilesThatDoNotDescribeRgbAreDropped) {
     // A profile whose second chunk is missing is inconsistent.
     Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(30, 20),
                                   {.iccProfile = fixtures::FakeIccProfile(70000, "RGB ")});
-    const size_t second = FindMarker(
-        Bytes(jpeg.begin() + static_cast<long>(FindMarker(jpeg, 0xE2)) + 2, jpeg.end()), 0xE2);
+    const size_t second = fixtures::FindMarker(
+        Bytes(jpeg.begin() + static_cast<long>(fixtures::FindMarker(jpeg, 0xE2)) + 2, jpeg.end()),
+        0xE2);
     ASSERT_GT(second, 0u);
-    const size_t at = FindMarker(jpeg, 0xE2) + 2 + second;
+    const size_t at = fixtures::FindMarker(jpeg, 0xE2) + 2 + second;
     jpeg[at + 1] = 0xEC;  // turn the second APP2 chunk into an APP12 segment
     auto broken = Load(jpeg);
     ASSERT_NE(broken->Bitmap(), nullptr);
@@ -418,7 +396,7 @@ TEST(JpegImageEncode, WritesBaselineJfifAtQuality90With2x2Sampling) {
     auto image = CreateJpegImage();
     image->AssignBitmap(*source);
     const Bytes jpeg = Saved(*image);
-    ASSERT_GT(FindMarker(jpeg, 0xC0), 0u) << "SOF0, baseline";
+    ASSERT_GT(fixtures::FindMarker(jpeg, 0xC0), 0u) << "SOF0, baseline";
 
     jpeg_decompress_struct d{};
     jpeg_error_mgr err{};

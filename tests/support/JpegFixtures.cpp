@@ -81,6 +81,26 @@ Bytes ExifBlock(int orientation, bool bigEndian) {
     return b;
 }
 
+size_t FindMarker(const Bytes& jpeg, uint8_t code) {
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code)
+            return i;
+    }
+    return 0;
+}
+
+Bytes WithClaimedSize(Bytes jpeg, int width, int height) {
+    const size_t baseline = FindMarker(jpeg, 0xC0);
+    const size_t sof = baseline != 0 ? baseline : FindMarker(jpeg, 0xC2);
+    if (sof == 0 || sof + 8 >= jpeg.size())
+        throw std::runtime_error("no frame header");
+    jpeg[sof + 5] = static_cast<uint8_t>(height >> 8);
+    jpeg[sof + 6] = static_cast<uint8_t>(height);
+    jpeg[sof + 7] = static_cast<uint8_t>(width >> 8);
+    jpeg[sof + 8] = static_cast<uint8_t>(width);
+    return jpeg;
+}
+
 Bytes FakeIccProfile(size_t size, const char* space) {
     Bytes profile(size);
     for (size_t i = 0; i < size; ++i)

@@ -53,6 +53,12 @@ Bytes Encode(const Picture& picture, const EncodeOptions& options = {});
 /// Decodes a JPEG file with libjpeg-turbo into red-green-blue (gray stays 1 component).
 Picture Decode(const Bytes& jpeg);
 
+/// Offset of the first marker code (0xFF code) after the start marker, or 0 when there is none.
+size_t FindMarker(const Bytes& jpeg, uint8_t code);
+
+/// jpeg with the width and height of its baseline or progressive frame header replaced.
+Bytes WithClaimedSize(Bytes jpeg, int width, int height);
+
 /// An ICC profile of the given size whose header names colour space space (4 characters).
 Bytes FakeIccProfile(size_t size, const char* space);
 

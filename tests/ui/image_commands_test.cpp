@@ -489,16 +489,8 @@ private slots:
     }
 
     void aPictureTooLargeForMemoryIsReported() {
-        Bytes jpeg = fixtures::Encode(fixtures::PhotoLike(16, 16));
-        for (size_t i = 2; i + 8 < jpeg.size(); ++i) {
-            if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
-                jpeg[i + 5] = 0xFF;
-                jpeg[i + 6] = 0xDC;
-                jpeg[i + 7] = 0xFF;
-                jpeg[i + 8] = 0xDC;
-                break;
-            }
-        }
+        const Bytes jpeg =
+            fixtures::WithClaimedSize(fixtures::Encode(fixtures::PhotoLike(16, 16)), 65500, 65500);
         const std::string huge = dir->File("huge.jpg");
         QVERIFY(fixtures::WriteFile(huge, jpeg));
         Open(huge);
