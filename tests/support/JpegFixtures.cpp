@@ -257,6 +257,12 @@ TempDir::TempDir() {
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+    // Others may enter it, so that a test's unprivileged child meets only the permissions the
+    // test sets on what lies inside.
+    std::filesystem::permissions(
+        path_, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                   std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                   std::filesystem::perms::others_exec);
 }
 
 TempDir::~TempDir() {

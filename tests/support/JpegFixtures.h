@@ -83,7 +83,7 @@ bool WriteFile(const std::string& path, const Bytes& bytes);
 /// Reads the whole file (empty when missing).
 Bytes ReadFile(const std::string& path);
 
-/// A fresh private folder under the system's temporary folder, removed with its contents by
+/// A fresh folder (mode 0755) under the system's temporary folder, removed with its contents by
 /// the destructor.
 class TempDir {
 public:
