@@ -260,23 +260,18 @@ void MainForm::ShrinkPicture() {
     if (SourceImage->IsEmpty() || SourceImage->Problem() != PictureProblem::None)
         return;
     const int percent = ShrinkPercent();
-    const int width = platform::ShrunkSide(SourceImage->Width(), percent);
-    const int height = platform::ShrunkSide(SourceImage->Height(), percent);
     if (percent == 0) {
         Tell("Choose a percentage from the list first.");
         return;
     }
-    if (width == 0 || height == 0) {
-        Tell("The picture is too small to shrink to " + std::to_string(percent) + "%.");
+    const Bitmap* source = SourceImage->Bitmap();
+    if (source == nullptr)
         return;
-    }
-    bool outOfMemory = false;
+    ShrinkOutcome shrunk;
     {
         ui::BusyCursor busy;
-        const Bitmap* source = SourceImage->Bitmap();
-        ShrinkOutcome shrunk = source ? ShrinkBitmap(*source, percent) : ShrinkOutcome{};
-        outOfMemory = shrunk.status != ShrinkOutcome::Status::Done;
-        if (!outOfMemory) {
+        shrunk = ShrinkBitmap(*source, percent);
+        if (shrunk.status == ShrinkOutcome::Status::Done) {
             ResultImage = std::move(shrunk.image);
             Shrunk = true;
             platform::MemoryStream encoded;
@@ -286,11 +281,17 @@ void MainForm::ShrinkPicture() {
                                                          static_cast<uint32_t>(encoded.Size())));
         }
     }
-    if (outOfMemory) {
-        Tell("There is not enough memory to shrink the picture.");
-        return;
+    switch (shrunk.status) {
+        case ShrinkOutcome::Status::TooSmall:
+            Tell("The picture is too small to shrink to " + std::to_string(percent) + "%.");
+            return;
+        case ShrinkOutcome::Status::OutOfMemory:
+            Tell("There is not enough memory to shrink the picture.");
+            return;
+        case ShrinkOutcome::Status::Done:
+            ResultBox->Invalidate();
+            return;
     }
-    ResultBox->Invalidate();
 }
 
 void MainForm::SaveResult() {
