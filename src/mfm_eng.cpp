@@ -36,8 +36,9 @@ std::string Quoted(const std::string& name) {
     return "\u201C" + name + "\u201D";
 }
 
+// The system's words for an errno value; a failure that left none is an input/output error.
 std::string Reason(int error) {
-    return std::strerror(error);
+    return std::strerror(error != 0 ? error : EIO);
 }
 
 // What Open tells the user about a picture it cannot show.
@@ -311,8 +312,7 @@ void MainForm::SaveResult() {
         result = ResultImage->SaveToFile(chosen);
     }
     if (!result.saved) {
-        Tell("The picture was not saved to " + Quoted(chosen) + ": " +
-             Reason(result.error != 0 ? result.error : EIO) + ".");
+        Tell("The picture was not saved to " + Quoted(chosen) + ": " + Reason(result.error) + ".");
     }
 }
 
@@ -335,8 +335,7 @@ void MainForm::MailResult() {
         saved = ResultImage->SaveToFile(path);
     }
     if (!saved.saved) {
-        Tell("The picture could not be prepared for mail: " +
-             Reason(saved.error != 0 ? saved.error : EIO) + ".");
+        Tell("The picture could not be prepared for mail: " + Reason(saved.error) + ".");
         return;
     }
     const uint32_t result = SendFileByMail(path, subject, true);
